@@ -1,0 +1,2 @@
+// Report model.
+#include "report/Report.h"

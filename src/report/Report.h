@@ -1,0 +1,2 @@
+// Report: the template model the engine prepares, paints and prints.
+#pragma once
