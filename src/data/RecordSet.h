@@ -40,8 +40,8 @@ public:
 
     const QString& name() const { return m_name; }
 
-    /// Throws DataError "Duplicate name '%s' in TFieldDefs" (names compared without regard to case)
-    /// or "<name>: Field name missing" for an empty name.
+    /// Only while closed. Throws DataError "Duplicate name '%s' in TFieldDefs" (names compared
+    /// without regard to case) or "<name>: Field name missing" for an empty name.
     void addFieldDef(const FieldDef& def);
     const QVector<FieldDef>& fieldDefs() const { return m_defs; }
     /// Index of a field by name, without regard to case.
@@ -59,17 +59,19 @@ public:
     /// Starts a new record at the end and puts the cursor on it. Throws when closed.
     void append();
     /// Sets field k of the current record, cut to the field's size in characters (never inside a
-    /// surrogate pair). Throws when closed or when there is no current record.
+    /// surrogate pair). An empty value leaves the field null but still counts as setting it.
+    /// Throws when closed or when there is no current record.
     void setField(qsizetype k, const QString& value);
 
-    /// Cursor moves; all throw when closed. first() settles a pending started record.
+    /// Cursor moves; all throw when closed. first() settles a pending started record (so do next()
+    /// and moveTo()). moveTo() clamps to [0, recordCount()].
     void first();
     void next();
     bool eof() const;
     qsizetype recNo() const { return m_cursor; } ///< 0-based; recordCount() when at eof
     void moveTo(qsizetype index);
 
-    /// Text of field k of the current record; empty when unset. Throws when closed.
+    /// Text of field k of the current record; empty when unset or at eof. Throws when closed.
     QString fieldText(qsizetype k) const;
     bool isNull(qsizetype k) const;
 
@@ -79,11 +81,11 @@ private:
     QString m_name;
     QVector<FieldDef> m_defs;
     bool m_active = false;
-    QVector<QString> m_values; ///< row-major, recordCount x fieldCount; null QString = unset
-    QVector<bool> m_rowHasValue;
-    qsizetype m_rows = 0;
+    QVector<QString> m_values; ///< row-major, m_rows x fieldCount; null QString = unset
+    qsizetype m_rows = 0;      ///< including a pending started record
     qsizetype m_cursor = 0;
-    bool m_pending = false;
+    bool m_pending = false;    ///< the last row is a started record not yet settled
+    bool m_pendingSet = false; ///< a field of the pending record was set
 };
 
 /// A named handle on a record set; what a report's data link points at.
