@@ -8,23 +8,26 @@
 namespace lbl::data {
 
 RangeValue::RangeValue(sheet::Cell value)
-    : m_cells{std::move(value)}
+    : m_value(std::move(value))
 {
 }
 
 RangeValue::RangeValue(qsizetype rows, qsizetype columns)
     : m_array(true)
-    , m_rows(rows)
-    , m_columns(columns)
-    , m_cells(rows * columns)
+    , m_grid(rows, columns)
 {
-    Q_ASSERT(rows >= 0 && columns >= 0);
+}
+
+RangeValue::RangeValue(sheet::CellGrid grid)
+    : m_array(true)
+    , m_grid(std::move(grid))
+{
 }
 
 const sheet::Cell& RangeValue::value() const
 {
     Q_ASSERT(!m_array);
-    return m_cells.front();
+    return m_value;
 }
 
 const sheet::Cell& RangeValue::at(qsizetype row, qsizetype column) const
@@ -32,16 +35,16 @@ const sheet::Cell& RangeValue::at(qsizetype row, qsizetype column) const
     if (!m_array) {
         throw DataError(QStringLiteral("Invalid argument"));
     }
-    if (row < 1 || row > m_rows || column < 1 || column > m_columns) {
+    if (row < 1 || row > m_grid.rowCount() || column < 1 || column > m_grid.columnCount()) {
         throw DataError(QStringLiteral("Variant or safe array index out of bounds"));
     }
-    return m_cells[(row - 1) * m_columns + (column - 1)];
+    return m_grid.at(row, column);
 }
 
 sheet::Cell& RangeValue::cell(qsizetype row, qsizetype column)
 {
-    Q_ASSERT(m_array && row >= 1 && row <= m_rows && column >= 1 && column <= m_columns);
-    return m_cells[(row - 1) * m_columns + (column - 1)];
+    Q_ASSERT(m_array);
+    return m_grid.at(row, column);
 }
 
 } // namespace lbl::data

@@ -4,7 +4,6 @@
 #include "sheet/Workbook.h"
 
 #include <QString>
-#include <QVector>
 
 #include <functional>
 #include <memory>
@@ -20,10 +19,12 @@ public:
     explicit RangeValue(sheet::Cell value);
     /// An array of rows x columns empty cells, to be filled through cell().
     RangeValue(qsizetype rows, qsizetype columns);
+    /// An array taking over a fetched grid.
+    explicit RangeValue(sheet::CellGrid grid);
 
     bool isArray() const { return m_array; }
-    qsizetype rowCount() const { return m_rows; }       ///< 0 for a single value
-    qsizetype columnCount() const { return m_columns; } ///< 0 for a single value
+    qsizetype rowCount() const { return m_grid.rowCount(); }       ///< 0 for a single value
+    qsizetype columnCount() const { return m_grid.columnCount(); } ///< 0 for a single value
     /// The single value; a programmer error for an array.
     const sheet::Cell& value() const;
 
@@ -35,9 +36,8 @@ public:
 
 private:
     bool m_array = false;
-    qsizetype m_rows = 0;
-    qsizetype m_columns = 0;
-    QVector<sheet::Cell> m_cells;
+    sheet::Cell m_value;
+    sheet::CellGrid m_grid;
 };
 
 /// An opened workbook, seen through its active sheet.

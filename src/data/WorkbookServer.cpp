@@ -35,13 +35,7 @@ public:
         if (grid.rowCount() == 1 && grid.columnCount() == 1) {
             return RangeValue(grid.at(1, 1));
         }
-        RangeValue value(grid.rowCount(), grid.columnCount());
-        for (qsizetype row = 1; row <= grid.rowCount(); ++row) {
-            for (qsizetype column = 1; column <= grid.columnCount(); ++column) {
-                value.cell(row, column) = std::move(grid.at(row, column));
-            }
-        }
-        return value;
+        return RangeValue(std::move(grid));
     }
 
     // The reader never writes, so closing unchanged is letting go of it.
