@@ -84,6 +84,7 @@ QByteArray ppdText(const QByteArray& nickName, const QByteArray& filter, int dpi
                         "*LandscapeOrientation: Plus90\n"
                         "*TTRasterizer: Type42\n"
                         "*cupsVersion: 2.4\n"
+                        "*cupsManualCopies: True\n"
                         "*cupsFilter2: \"application/vnd.cups-pdf application/pdf 0 "
                       + filter + "\"\n";
     const QByteArray res = QByteArray::number(dpi) + "dpi";
