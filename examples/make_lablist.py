@@ -10,7 +10,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 
 FIELDS = ["SPMC00", "GG0000", "DW0000", "DJ0000", "TXM000", "CD0000", "SCRQ00", "BZQ000"]
 
-# name, spec/size, unit, price, origin, shelf life
+# name, size, unit, price, origin, shelf life
 PRODUCTS = [
     ("康师傅红烧牛肉面", "105g", "袋", 4.5, "天津", "6个月"),
     ("统一老坛酸菜牛肉面", "121g", "袋", 4.5, "成都", "6个月"),
@@ -63,9 +63,9 @@ def main():
     for c, name in enumerate(FIELDS):
         ws.write(0, c, name, header)
     first_day = datetime.date(2024, 3, 1)
-    for r, (name, spec, unit, cost, origin, shelf) in enumerate(PRODUCTS, start=1):
+    for r, (name, size, unit, cost, origin, shelf) in enumerate(PRODUCTS, start=1):
         ws.write(r, 0, name)
-        ws.write(r, 1, spec)
+        ws.write(r, 1, size)
         ws.write(r, 2, unit)
         ws.write(r, 3, cost, price)
         ws.write(r, 4, ean13("690%09d" % (1234500 + r * 7)), code)

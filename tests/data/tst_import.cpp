@@ -31,7 +31,7 @@ using lbl::sheet::ImportError;
 namespace {
 
 // Cells written as "B3=text", "B3=#" (an error value) or "B3=n:12.5" (a number).
-using CellSpec = QStringList;
+using CellList = QStringList;
 
 struct FakeSheet
 {
@@ -39,13 +39,13 @@ struct FakeSheet
     QMap<QPair<qsizetype, qsizetype>, Cell> cells;
 };
 
-FakeSheet makeSheet(const QString& address, const CellSpec& spec)
+FakeSheet makeSheet(const QString& address, const CellList& written)
 {
     static const QRegularExpression re(QStringLiteral("^([A-Z]+)([0-9]+)=(.*)$"),
                                        QRegularExpression::DotMatchesEverythingOption);
     FakeSheet sheet;
     sheet.address = address;
-    for (const QString& item : spec) {
+    for (const QString& item : written) {
         const QRegularExpressionMatch m = re.match(item);
         Q_ASSERT(m.hasMatch());
         Cell cell;
@@ -281,44 +281,44 @@ void TstImport::bounds()
 void TstImport::imports_data()
 {
     QTest::addColumn<QString>("address");
-    QTest::addColumn<CellSpec>("cells");
+    QTest::addColumn<CellList>("cells");
     QTest::addColumn<QString>("fetched");
     QTest::addColumn<QStringList>("fields");
     QTest::addColumn<QStringList>("records");
 
-    QTest::newRow("every row") << "$A$1:$B$3" << CellSpec{"A1=Name", "B1=EAN",  "A2=面", "B2=n:6901234567892",
+    QTest::newRow("every row") << "$A$1:$B$3" << CellList{"A1=Name", "B1=EAN",  "A2=面", "B2=n:6901234567892",
                                                           "A3=x",    "B3=n:0.5"}
                                << "A1:B3" << QStringList{"Name", "EAN"}
                                << QStringList{"面|6901234567892", "x|0.5"};
     QTest::newRow("empty row skipped")
-        << "$A$1:$B$5" << CellSpec{"A1=a", "B1=b", "A2=1", "A4=3", "B5=4"} << "A1:B5" << QStringList{"a", "b"}
+        << "$A$1:$B$5" << CellList{"A1=a", "B1=b", "A2=1", "A4=3", "B5=4"} << "A1:B5" << QStringList{"a", "b"}
         << QStringList{"1|~", "3|~", "~|4"};
     QTest::newRow("row of errors skipped")
-        << "$A$1:$B$4" << CellSpec{"A1=a", "B1=b", "A2=1", "A3=#", "B3=#", "A4=2"} << "A1:B4"
+        << "$A$1:$B$4" << CellList{"A1=a", "B1=b", "A2=1", "A3=#", "B3=#", "A4=2"} << "A1:B4"
         << QStringList{"a", "b"} << QStringList{"1|~", "2|~"};
-    QTest::newRow("error beside a value") << "$A$1:$B$2" << CellSpec{"A1=a", "B1=b", "A2=#", "B2=v"}
+    QTest::newRow("error beside a value") << "$A$1:$B$2" << CellList{"A1=a", "B1=b", "A2=#", "B2=v"}
                                           << "A1:B2" << QStringList{"a", "b"} << QStringList{"~|v"};
-    QTest::newRow("empty text is a value") << "$A$1:$B$2" << CellSpec{"A1=a", "B1=b", "A2="} << "A1:B2"
+    QTest::newRow("empty text is a value") << "$A$1:$B$2" << CellList{"A1=a", "B1=b", "A2="} << "A1:B2"
                                            << QStringList{"a", "b"} << QStringList{"~|~"};
     QTest::newRow("offset B2") << "$B$2:$C$4"
-                               << CellSpec{"A1=out", "B2=Code", "C2=Qty", "B3=c1", "C4=n:2", "D3=out"}
+                               << CellList{"A1=out", "B2=Code", "C2=Qty", "B3=c1", "C4=n:2", "D3=out"}
                                << "B2:C4" << QStringList{"Code", "Qty"} << QStringList{"c1|~", "~|2"};
-    QTest::newRow("header only") << "$A$1:$C$1" << CellSpec{"A1=x", "B1=y", "C1=z"} << "A1:C1"
+    QTest::newRow("header only") << "$A$1:$C$1" << CellList{"A1=x", "B1=y", "C1=z"} << "A1:C1"
                                  << QStringList{"x", "y", "z"} << QStringList{};
-    QTest::newRow("numeric header") << "$A$1:$B$2" << CellSpec{"A1=n:2024", "B1=n:1.5", "A2=v"} << "A1:B2"
+    QTest::newRow("numeric header") << "$A$1:$B$2" << CellList{"A1=n:2024", "B1=n:1.5", "A2=v"} << "A1:B2"
                                     << QStringList{"2024", "1.5"} << QStringList{"v|~"};
-    QTest::newRow("one column") << "$A$1:$A$3" << CellSpec{"A1=only", "A3=last"} << "A1:A3"
+    QTest::newRow("one column") << "$A$1:$A$3" << CellList{"A1=only", "A3=last"} << "A1:A3"
                                 << QStringList{"only"} << QStringList{"last"};
     QTest::newRow("surrogate pair at the cut")
         << "$A$1:$A$2"
-        << CellSpec{"A1=L", "A2=" + QString(199, QLatin1Char('a')) + QString::fromUcs4(U"\U0001D11Ex")}
+        << CellList{"A1=L", "A2=" + QString(199, QLatin1Char('a')) + QString::fromUcs4(U"\U0001D11Ex")}
         << "A1:A2" << QStringList{"L"} << QStringList{QString(199, QLatin1Char('a'))};
 }
 
 void TstImport::imports()
 {
     QFETCH(QString, address);
-    QFETCH(CellSpec, cells);
+    QFETCH(CellList, cells);
     QFETCH(QString, fetched);
     QFETCH(QStringList, fields);
     QFETCH(QStringList, records);
@@ -354,7 +354,7 @@ void TstImport::wide()
     QFETCH(qsizetype, firstColumn);
     QFETCH(qsizetype, lastColumn);
 
-    CellSpec cells;
+    CellList cells;
     QStringList fields;
     for (qsizetype c = firstColumn; c <= lastColumn; ++c) {
         cells << columnName(c) + "1=H_" + columnName(c);
@@ -377,40 +377,40 @@ void TstImport::refused_data()
 {
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QString>("address");
-    QTest::addColumn<CellSpec>("cells");
+    QTest::addColumn<CellList>("cells");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QStringList>("fieldsKept");
     QTest::addColumn<QString>("lastCall");
 
     QTest::newRow("single cell") << "a.xls"
-                                 << "$A$1" << CellSpec{"A1=only"} << "Invalid argument" << QStringList{}
+                                 << "$A$1" << CellList{"A1=only"} << "Invalid argument" << QStringList{}
                                  << "range A1:A1";
     QTest::newRow("empty sheet") << "a.xls"
-                                 << "$A$1" << CellSpec{} << "Invalid argument" << QStringList{}
+                                 << "$A$1" << CellList{} << "Invalid argument" << QStringList{}
                                  << "range A1:A1";
     QTest::newRow("duplicate header")
         << "a.xls"
-        << "$A$1:$C$2" << CellSpec{"A1=name", "B1=Code", "C1=NAME", "A2=v"}
+        << "$A$1:$C$2" << CellList{"A1=name", "B1=Code", "C1=NAME", "A2=v"}
         << "Duplicate name 'NAME' in TFieldDefs" << QStringList{"name", "Code"} << "range A1:C2";
     QTest::newRow("empty header") << "a.xls"
-                                  << "$A$1:$C$2" << CellSpec{"A1=a", "C1=c", "A2=v"}
+                                  << "$A$1:$C$2" << CellList{"A1=a", "C1=c", "A2=v"}
                                   << "cdsMain: Field name missing" << QStringList{"a"} << "range A1:C2";
     QTest::newRow("error header") << "a.xls"
-                                  << "$A$1:$B$2" << CellSpec{"A1=a", "B1=#", "A2=v"}
+                                  << "$A$1:$B$2" << CellList{"A1=a", "B1=#", "A2=v"}
                                   << "Could not convert variant of type (Error) into type (String)"
                                   << QStringList{"a"} << "range A1:B2";
     QTest::newRow("whole rows, short header")
         << "a.xls"
-        << "$1:$2" << CellSpec{"A1=a", "B1=b", "A2=v"} << "cdsMain: Field name missing"
+        << "$1:$2" << CellList{"A1=a", "B1=b", "A2=v"} << "cdsMain: Field name missing"
         << QStringList{"a", "b"} << "range A1:IV2";
     QTest::newRow("unreadable row") << "a.xls"
-                                    << "$A:$C" << CellSpec{"A1=a"} << "fake.xls: not a range: A-1:IV-1"
+                                    << "$A:$C" << CellList{"A1=a"} << "fake.xls: not a range: A-1:IV-1"
                                     << QStringList{} << "range A-1:IV-1";
     QTest::newRow("unreadable column")
         << "a.xls"
-        << "$A$1:$$2" << CellSpec{"A1=a"} << "fake.xls: not a range: A1:?2" << QStringList{} << "range A1:?2";
+        << "$A$1:$$2" << CellList{"A1=a"} << "fake.xls: not a range: A1:?2" << QStringList{} << "range A1:?2";
     QTest::newRow("open fails") << "broken.xls"
-                                << "$A$1:$B$2" << CellSpec{} << "broken.xls: not a workbook" << QStringList{}
+                                << "$A$1:$B$2" << CellList{} << "broken.xls: not a workbook" << QStringList{}
                                 << "open broken.xls";
 }
 
@@ -418,7 +418,7 @@ void TstImport::refused()
 {
     QFETCH(QString, fileName);
     QFETCH(QString, address);
-    QFETCH(CellSpec, cells);
+    QFETCH(CellList, cells);
     QFETCH(QString, message);
     QFETCH(QStringList, fieldsKept);
     QFETCH(QString, lastCall);
