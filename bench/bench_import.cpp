@@ -21,7 +21,7 @@ int main(int argc, char** argv)
                              "  (python3 bench/make_import_workbook.py OUT.xls [ROWS] writes one)\n");
         return 2;
     }
-    const QString file = arguments.at(1);
+    const QString& file = arguments.at(1);
     const int runs = arguments.size() > 2 ? std::max(1, arguments.at(2).toInt()) : 7;
 
     std::vector<double> seconds;

@@ -54,7 +54,7 @@ QString dateTimeText(double days, const QLocale& locale)
     if (day == 0) {
         return locale.toString(time, QLocale::ShortFormat);
     }
-    const QString date = locale.toString(QDate(1899, 12, 30).addDays(day), QLocale::ShortFormat);
+    QString date = locale.toString(QDate(1899, 12, 30).addDays(day), QLocale::ShortFormat);
     if (msOfDay == 0) {
         return date;
     }
