@@ -9,8 +9,10 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <csignal>
 #include <cups/cups.h>
 #include <pwd.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -146,6 +148,8 @@ bool validQueueName(const QString& name)
 CupsServer::CupsServer()
 {
     m_cupsd.setProcessChannelMode(QProcess::MergedChannels);
+    // A test that crashes must not leave its scheduler running.
+    m_cupsd.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
 }
 
 CupsServer::~CupsServer()
@@ -583,7 +587,7 @@ void CupsServer::removePdfConfigs()
 
 void CupsServer::removeStalePdfConfigs()
 {
-    // A crashed run leaves its cups-pdf configuration behind; its output folder is gone by then.
+    // A crashed run leaves its cups-pdf configuration behind; its scheduler no longer answers then.
     const QStringList names =
         QDir(pdfConfigDir).entryList({pdfConfigPrefix + QStringLiteral("*.conf")}, QDir::Files);
     for (const QString& name : names) {
@@ -593,7 +597,20 @@ void CupsServer::removeStalePdfConfigs()
         }
         const QByteArray first = file.readLine().trimmed();
         file.close();
-        if (first.startsWith("Out ") && !QFileInfo::exists(QFile::decodeName(first.mid(4)))) {
+        if (!first.startsWith("Out ")) {
+            continue;
+        }
+        // Out is <root>/out/<queue>; the scheduler's socket is <root>/cups.sock.
+        QDir root(QFile::decodeName(first.mid(4)));
+        const bool up =
+            root.cdUp() && root.cdUp() && QFileInfo::exists(root.filePath(QStringLiteral("cups.sock")));
+        http_t* http =
+            up ? httpConnect2(QFile::encodeName(root.filePath(QStringLiteral("cups.sock"))).constData(), 0,
+                              nullptr, AF_UNSPEC, HTTP_ENCRYPTION_NEVER, 1, 1000, nullptr)
+               : nullptr;
+        if (http != nullptr) {
+            httpClose(http);
+        } else {
             file.remove();
         }
     }

@@ -27,6 +27,7 @@ private slots:
     void defaultPrinter_data();
     void defaultPrinter();
     void removedQueueLeavesList();
+    void restartedServerStartsEmpty();
     void unreachableServer();
 
 private:
@@ -183,6 +184,20 @@ void TstPrinters::removedQueueLeavesList()
 
     QCOMPARE(installedPrinters(), QStringList{QStringLiteral("Stays")});
     QVERIFY(!findPrinter(QStringLiteral("goes")).has_value());
+}
+
+void TstPrinters::restartedServerStartsEmpty()
+{
+    CupsServer server;
+    LBL_START_CUPS(server);
+    QVERIFY2(server.addFileQueue(QStringLiteral("Old")), qPrintable(server.errorString()));
+    QVERIFY2(server.setDefault(QStringLiteral("Old")), qPrintable(server.errorString()));
+    LBL_START_CUPS(server);
+
+    QCOMPARE(installedPrinters(), QStringList());
+    QVERIFY(!lbl::preview::defaultPrinter().has_value());
+    QVERIFY2(server.addFileQueue(QStringLiteral("Old")), qPrintable(server.errorString()));
+    QCOMPARE(installedPrinters(), QStringList{QStringLiteral("Old")});
 }
 
 void TstPrinters::unreachableServer()
