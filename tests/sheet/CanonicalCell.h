@@ -37,7 +37,10 @@ inline QString errorName(quint8 code)
 inline QStringList canonical(const Cell& cell)
 {
     const QDate epoch(1899, 12, 30);
-    const qint64 seconds = std::llround(cell.number * 86400.0);
+    // Seconds only make sense for the date and time classes; other numbers may be far too large.
+    const bool dated =
+        cell.type == CellType::Date || cell.type == CellType::DateTime || cell.type == CellType::Time;
+    const qint64 seconds = dated ? std::llround(cell.number * 86400.0) : 0;
     const qint64 days = seconds >= 0 ? seconds / 86400 : -((-seconds + 86399) / 86400);
     const QTime timeOfDay = QTime(0, 0).addSecs(int(seconds - days * 86400));
     switch (cell.type) {
