@@ -316,7 +316,7 @@ PrintResult submitPdf(const QString& printer, const QString& pdfPath, const QStr
     }
     bool sent = true;
     QString readError;
-    QByteArray chunk(64 * 1024, Qt::Uninitialized);
+    QByteArray chunk(qsizetype{64} * 1024, Qt::Uninitialized);
     while (sent) {
         const qint64 count = file.read(chunk.data(), chunk.size());
         if (count < 0) {

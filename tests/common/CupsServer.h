@@ -104,7 +104,10 @@ private:
 /// Starts `server` in a test function, skipping the test with a clear reason when cupsd is missing.
 #define LBL_START_CUPS(server)                                                                               \
     do {                                                                                                     \
-        if (!lbl::test::CupsServer::available())                                                             \
-            QSKIP("cupsd is not installed (package cups-daemon); printing tests need a private CUPS");       \
+        if (!lbl::test::CupsServer::available()) {                                                           \
+            QTest::qSkip("cupsd is not installed (package cups-daemon); printing tests need a private CUPS", \
+                         __FILE__, __LINE__);                                                                \
+            return;                                                                                          \
+        }                                                                                                    \
         QVERIFY2((server).start(), qPrintable((server).errorString()));                                      \
     } while (false)
