@@ -860,7 +860,9 @@ void TstBarcode::decodes()
 
     const QString zbarimg = QStandardPaths::findExecutable(QStringLiteral("zbarimg"));
     if (zbarimg.isEmpty()) {
-        QSKIP("zbarimg is not installed");
+        // QSKIP itself trips clang's pedantic check on empty variadic macro arguments before C++20.
+        QTest::qSkip("zbarimg is not installed", __FILE__, __LINE__);
+        return;
     }
     const Canvas canvas = paintInto(styleFor(symbology, kSampleZoom, rotationDeg), data, dpi, boxMm);
     QVERIFY2(canvas.error.isEmpty(), qPrintable(canvas.error));
