@@ -32,7 +32,7 @@ int main(int argc, char** argv)
                              "  make one with: python3 bench/make_big_workbook.py big.xls\n");
         return 2;
     }
-    const QString path = args.at(1);
+    const QString& path = args.at(1);
     const int runs = args.size() == 3 ? std::max(1, args.at(2).toInt()) : 15;
 
     std::vector<double> openMs;

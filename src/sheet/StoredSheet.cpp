@@ -81,7 +81,7 @@ Cell StoredSheet::toCell(const StoredCell& stored) const
 
 Cell StoredSheet::cell(qsizetype row, qsizetype column) const
 {
-    if (row < 1 || column < 1 || row > 65536 * 16 || column > 65536) {
+    if (row < 1 || column < 1 || row > MaxRow || column > MaxColumn) {
         return {};
     }
     StoredCell probe;

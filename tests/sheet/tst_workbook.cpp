@@ -148,7 +148,7 @@ void TstWorkbook::fixtures()
         }
     }
     QStringList expectedFields;
-    for (const QJsonValue& v : expected["fields"].toArray()) {
+    for (const auto& v : expected["fields"].toArray()) {
         expectedFields << v.toString();
     }
     QCOMPARE(fields, expectedFields);
