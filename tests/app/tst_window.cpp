@@ -1,0 +1,269 @@
+// The main window: its layout, the printer list and its persistence, against a private CUPS server.
+#include "app/Tfrm_barcode.h"
+#include "common/CupsServer.h"
+#include "common/RecordingMessageBoxes.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using lbl::test::CupsServer;
+using lbl::test::RecordingMessageBoxes;
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TstWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void layout_data();
+    void layout();
+    void windowAndLists();
+    void startupSelection_data();
+    void startupSelection();
+    void pickWritesAtOnce();
+    void windowsShareTheFile();
+    void refusedWriteShowsErrorAndGoesOn();
+
+private:
+    std::unique_ptr<Tfrm_barcode> makeWindow();
+    void startServer(const QString& defaultQueue);
+
+    RecordingMessageBoxes m_boxes;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    CupsServer m_server;
+};
+
+void TstWindow::init()
+{
+    m_boxes.shown.clear();
+    m_dir = std::make_unique<QTemporaryDir>();
+}
+
+std::unique_ptr<Tfrm_barcode> TstWindow::makeWindow()
+{
+    const QString program = m_dir->filePath("labelprint");
+    return std::make_unique<Tfrm_barcode>(WindowContext{&m_boxes, [program] { return program; }});
+}
+
+void TstWindow::startServer(const QString& defaultQueue)
+{
+    LBL_START_CUPS(m_server);
+    for (const QString& queue :
+         {QStringLiteral("Office"), QStringLiteral("LabelZebra"), QStringLiteral("Alpha")}) {
+        QVERIFY2(m_server.addPdfQueue(queue), qPrintable(m_server.errorString()));
+    }
+    if (!defaultQueue.isEmpty()) {
+        QVERIFY2(m_server.setDefault(defaultQueue), qPrintable(m_server.errorString()));
+    }
+}
+
+void TstWindow::layout_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("key");
+
+    struct SlotRow
+    {
+        const char* key;
+        const char* name;
+        const char* caption;
+        int left;
+        int top;
+    };
+    const SlotRow table[] = {
+        {"LAB_BQTM01", "btnBtn1", "标签打印（30X40）", 14, 32},
+        {"LAB_BQTM02", "btnBtn2", "标签套打样式（55X30）", 14, 75},
+        {"LAB_BQTM03", "btnBtn3", "标签套打样式（70X38）", 14, 118},
+        {"LAB_BQTM04", "btnBtn4", "标签打印样式4", 14, 161},
+        {"LAB_BQTM05", "btnBtn5", "标签打印样式6", 14, 204},
+        {"LAB_BQTM06", "btnBtn6", "标签打印样式8", 14, 247},
+        {"LAB_BQTM07", "Button2", "标签打印样式1", 186, 32},
+        {"LAB_BQTM08", "btnBtn8", "标签打印样式2", 186, 75},
+        {"LAB_BQTM09", "btnBtn9", "标签打印样式3", 185, 118},
+        {"LAB_BQTM10", "btnBtn10", "标签打印样式5", 185, 161},
+        {"LAB_BQTM11", "btnBtn11", "标签打印样式7", 185, 204},
+        {"LAB_BQTM12", "btnBtn12", "标签打印样式9", 185, 247},
+    };
+    for (const SlotRow& slot : table) {
+        QTest::newRow(slot.name) << slot.name << QRect(slot.left, slot.top, 171, 37)
+                                 << QString::fromUtf8(slot.caption) << slot.key;
+    }
+    QTest::newRow("rptPreview1") << "rptPreview1" << QRect(363, 32, 273, 252) << QString() << QString();
+    QTest::newRow("Label1") << "Label1" << QRect(16, 344, 60, 17) << "打印机：" << QString();
+    QTest::newRow("cbb_print") << "cbb_print" << QRect(79, 339, 162, 26) << QString() << QString();
+    QTest::newRow("Label2") << "Label2" << QRect(264, 343, 76, 17) << "操作方式：" << QString();
+    QTest::newRow("cbb_PVD") << "cbb_PVD" << QRect(342, 339, 131, 26) << "打印" << QString();
+    QTest::newRow("BitBtn1") << "BitBtn1" << QRect(488, 339, 145, 26) << "标签打印" << QString();
+}
+
+void TstWindow::layout()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, geometry);
+    QFETCH(QString, caption);
+    QFETCH(QString, key);
+
+    const auto window = makeWindow();
+    auto* widget = window->tsBQDY->findChild<QWidget*>(name);
+    QVERIFY(widget != nullptr);
+    QCOMPARE(widget->parentWidget(), window->tsBQDY);
+    QCOMPARE(widget->geometry(), geometry);
+    if (auto* button = qobject_cast<QPushButton*>(widget)) {
+        QCOMPARE(button->text(), caption);
+        QCOMPARE(Tfrm_barcode::slotKey(button), key);
+        QVERIFY(button->toolTip().isEmpty());
+    } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+        QCOMPARE(label->text(), caption);
+    } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+        QCOMPARE(combo->currentText(), caption);
+        QVERIFY(!combo->isEditable());
+    }
+}
+
+void TstWindow::windowAndLists()
+{
+    const auto window = makeWindow();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QCOMPARE(window->windowTitle(), QString::fromUtf8("标签设计打印"));
+    QCOMPARE(window->size(), QSize(660, 449));
+    QVERIFY(window->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    QVERIFY(window->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    window->resize(800, 600);
+    QCOMPARE(window->size(), QSize(660, 449));
+
+    QCOMPARE(window->PageControl1->currentWidget(), window->tsBQDY);
+    QVERIFY(!window->PageControl1->tabBar()->isVisible());
+
+    QCOMPARE(window->cbb_PVD->count(), 2);
+    QCOMPARE(window->cbb_PVD->itemText(0), QString::fromUtf8("打印"));
+    QCOMPARE(window->cbb_PVD->itemData(0).toString(), "P");
+    QCOMPARE(window->cbb_PVD->itemText(1), QString::fromUtf8("设计"));
+    QCOMPARE(window->cbb_PVD->itemData(1).toString(), "D");
+    QCOMPARE(window->cbb_PVD->currentIndex(), 0);
+
+    const QList<QPushButton*> slotButtons = window->slotButtons();
+    QCOMPARE(slotButtons.size(), 12);
+    for (qsizetype i = 0; i < slotButtons.size(); ++i) {
+        QCOMPARE(Tfrm_barcode::slotKey(slotButtons[i]),
+                 QStringLiteral("LAB_BQTM%1").arg(i + 1, 2, 10, QLatin1Char('0')));
+    }
+}
+
+void TstWindow::startupSelection_data()
+{
+    QTest::addColumn<QString>("defaultQueue");
+    QTest::addColumn<QByteArray>("settings"); // empty: no settings file
+    QTest::addColumn<QString>("selected");    // empty: nothing selected
+
+    QTest::newRow("no settings file: the default") << "LabelZebra" << QByteArray() << "LabelZebra";
+    QTest::newRow("saved printer, other case")
+        << "Office" << QByteArray("[LAB]\nLAB_PRINT0=labelzebra\n") << "LabelZebra";
+    QTest::newRow("saved printer no longer installed")
+        << "Office" << QByteArray("[LAB]\nLAB_PRINT0=Godex G500\n") << QString();
+    QTest::newRow("no default, nothing saved") << QString() << QByteArray() << QString();
+    QTest::newRow("no default, saved printer installed")
+        << QString() << QByteArray("[lab]\nlab_print0=ALPHA\n") << "Alpha";
+}
+
+void TstWindow::startupSelection()
+{
+    QFETCH(QString, defaultQueue);
+    QFETCH(QByteArray, settings);
+    QFETCH(QString, selected);
+
+    startServer(defaultQueue);
+    const QString iniPath = m_dir->filePath("myini.ini");
+    if (!settings.isEmpty()) {
+        QFile file(iniPath);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(settings);
+    }
+
+    const auto window = makeWindow();
+    QCOMPARE(window->cbb_print->count(), 3);
+    QCOMPARE(window->cbb_print->itemText(0), "Alpha");
+    QCOMPARE(window->cbb_print->currentText(), selected);
+    QCOMPARE(window->cbb_print->currentIndex() >= 0, !selected.isEmpty());
+    QVERIFY2(m_boxes.shown.isEmpty(), qPrintable(m_boxes.texts().join('\n')));
+    QCOMPARE(window->exePath(), m_dir->path() + '/');
+    // The start-up selection is not a user's pick: nothing is written.
+    QCOMPARE(readAll(iniPath), settings);
+    QCOMPARE(QFile::exists(iniPath), !settings.isEmpty());
+}
+
+void TstWindow::pickWritesAtOnce()
+{
+    startServer("Office");
+    {
+        const auto window = makeWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window->cbb_print->setFocus();
+        QTest::keyClicks(window->cbb_print, "La");
+        QCOMPARE(window->cbb_print->currentText(), "LabelZebra");
+        QCOMPARE(readAll(m_dir->filePath("myini.ini")), QByteArray("[LAB]\nLAB_PRINT0=LabelZebra\n"));
+
+        QTest::keyClick(window->cbb_print, Qt::Key_Up);
+        QCOMPARE(window->ReadSetting("LAB", "LAB_PRINT0", QString()), "Alpha");
+    }
+    const auto restarted = makeWindow();
+    QCOMPARE(restarted->cbb_print->currentText(), "Alpha");
+    QVERIFY(m_boxes.shown.isEmpty());
+}
+
+void TstWindow::windowsShareTheFile()
+{
+    const auto first = makeWindow();
+    const auto second = makeWindow();
+    first->WriteSetting("LAB", "LAB_BQTM05", "/labels/a.lbt");
+    QCOMPARE(second->ReadSetting("LAB", "LAB_BQTM05", QString()), "/labels/a.lbt");
+    second->WriteSetting("LAB", "LAB_BQTM05", "/labels/b.lbt");
+    QCOMPARE(first->ReadSetting("LAB", "LAB_BQTM05", QString()), "/labels/b.lbt");
+}
+
+void TstWindow::refusedWriteShowsErrorAndGoesOn()
+{
+    startServer("Office");
+    const auto window = makeWindow();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(QFile::setPermissions(m_dir->path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    window->cbb_print->setFocus();
+    QTest::keyClick(window->cbb_print, Qt::Key_Up);
+    QFile::setPermissions(m_dir->path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+    QCOMPARE(m_boxes.shown.size(), 1);
+    QCOMPARE(m_boxes.shown[0].kind, "error");
+    QCOMPARE(m_boxes.shown[0].title, "Labelprint");
+    QCOMPARE(m_boxes.shown[0].text, "Unable to write to " + m_dir->filePath("myini.ini") + '.');
+    QVERIFY(!QFile::exists(m_dir->filePath("myini.ini")));
+
+    QTest::keyClick(window->cbb_print, Qt::Key_Up);
+    QCOMPARE(m_boxes.shown.size(), 1);
+    QCOMPARE(window->ReadSetting("LAB", "LAB_PRINT0", QString()), window->cbb_print->currentText());
+}
+
+QTEST_MAIN(TstWindow)
+#include "tst_window.moc"
