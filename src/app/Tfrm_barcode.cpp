@@ -1,6 +1,9 @@
 // The main window and its creation sequence.
 #include "app/Tfrm_barcode.h"
 
+#include "data/PreviewSet.h"
+#include "data/WorkbookImport.h"
+#include "data/WorkbookServer.h"
 #include "preview/Printers.h"
 #include "settings/Settings.h"
 #include "ui_Tfrm_barcode.h"
@@ -158,6 +161,43 @@ void Tfrm_barcode::FormCreate()
     cbb_print->setCurrentIndex(match == printers.cend() ? -1 : int(match - printers.cbegin()));
 
     FExePath = QFileInfo(runningProgramFile(m_context)).absolutePath() + QDir::separator();
+
+    const QString workbook = FExePath + QStringLiteral("LabList.xls");
+    if (QFileInfo::exists(workbook)) {
+        ImportWorkbook(workbook);
+    }
+    if (cdsMain.isActive()) {
+        BuildPreviewSet();
+    }
+}
+
+void Tfrm_barcode::ImportWorkbook(const QString& fileName)
+{
+    // The hourglass goes back on every way out, the error ones included.
+    struct WaitCursor
+    {
+        WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+        ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+        WaitCursor(const WaitCursor&) = delete;
+        WaitCursor& operator=(const WaitCursor&) = delete;
+    };
+    auto outcome = lbl::data::ImportOutcome::Imported;
+    {
+        const WaitCursor wait;
+        outcome = lbl::data::importWorkbook(fileName, cdsMain,
+                                            m_context.serverFactory ? m_context.serverFactory
+                                                                    : lbl::data::workbookServerFactory(),
+                                            QLocale::system());
+    }
+    if (outcome == lbl::data::ImportOutcome::ServerNotFound) {
+        m_context.boxes->showPlain(lbl::app::applicationTitle(runningProgramFile(m_context)),
+                                   lbl::data::serverNotFoundText());
+    }
+}
+
+void Tfrm_barcode::BuildPreviewSet()
+{
+    lbl::data::buildPreviewSet(cdsMain, cdsTmp);
 }
 
 QString Tfrm_barcode::settingsPath() const

@@ -6,6 +6,8 @@
 #pragma once
 
 #include "app/ErrorGuard.h"
+#include "data/RecordSet.h"
+#include "data/SpreadsheetServer.h"
 #include "preview/MessageBoxes.h"
 
 #include <QPointer>
@@ -31,6 +33,8 @@ struct WindowContext
     lbl::preview::MessageBoxes* boxes = nullptr;
     /// The running program file, asked again on every settings access. Empty: the real program file.
     std::function<QString()> programFile;
+    /// Starts the spreadsheet reader for the start-up import. Empty: the program's own .xls reader.
+    lbl::data::ServerFactory serverFactory;
 };
 
 class Tfrm_barcode : public QWidget
@@ -64,6 +68,11 @@ public:
     QLabel* Label2 = nullptr;
     QFrame* rptPreview1 = nullptr;
 
+    lbl::data::RecordSet cdsMain{QStringLiteral("cdsMain")};
+    lbl::data::RecordSet cdsTmp{QStringLiteral("cdsTmp")};
+    lbl::data::DataSource dsMain{&cdsMain};
+    lbl::data::DataSource dsTmp{&cdsTmp};
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
@@ -74,6 +83,8 @@ private slots:
 
 private:
     void FormCreate();
+    void ImportWorkbook(const QString& fileName);
+    void BuildPreviewSet();
     void applyLook();
     QString settingsPath() const;
     template <typename Sender, typename Signal, typename Slot>

@@ -8,7 +8,9 @@ int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
     lbl::preview::QtMessageBoxes boxes;
-    Tfrm_barcode window(WindowContext{&boxes, {}});
+    WindowContext context;
+    context.boxes = &boxes;
+    Tfrm_barcode window(context);
     frm_barcode = &window;
     window.show();
     const int result = QApplication::exec();

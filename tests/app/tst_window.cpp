@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QTabBar>
 #include <QTabWidget>
@@ -41,12 +42,15 @@ private slots:
     void pickWritesAtOnce();
     void windowsShareTheFile();
     void refusedWriteShowsErrorAndGoesOn();
+    void startupImport_data();
+    void startupImport();
 
 private:
     std::unique_ptr<Tfrm_barcode> makeWindow();
     void startServer(const QString& defaultQueue);
 
     RecordingMessageBoxes m_boxes;
+    lbl::data::ServerFactory m_serverFactory;
     std::unique_ptr<QTemporaryDir> m_dir;
     CupsServer m_server;
 };
@@ -54,13 +58,18 @@ private:
 void TstWindow::init()
 {
     m_boxes.shown.clear();
+    m_serverFactory = nullptr;
     m_dir = std::make_unique<QTemporaryDir>();
 }
 
 std::unique_ptr<Tfrm_barcode> TstWindow::makeWindow()
 {
     const QString program = m_dir->filePath("labelprint");
-    return std::make_unique<Tfrm_barcode>(WindowContext{&m_boxes, [program] { return program; }});
+    WindowContext context;
+    context.boxes = &m_boxes;
+    context.programFile = [program] { return program; };
+    context.serverFactory = m_serverFactory;
+    return std::make_unique<Tfrm_barcode>(context);
 }
 
 void TstWindow::startServer(const QString& defaultQueue)
@@ -263,6 +272,59 @@ void TstWindow::refusedWriteShowsErrorAndGoesOn()
     QTest::keyClick(window->cbb_print, Qt::Key_Up);
     QCOMPARE(m_boxes.shown.size(), 1);
     QCOMPARE(window->ReadSetting("LAB", "LAB_PRINT0", QString()), window->cbb_print->currentText());
+}
+
+void TstWindow::startupImport_data()
+{
+    QTest::addColumn<QString>("fixture"); // copied beside the program as LabList.xls; empty: none
+    QTest::addColumn<bool>("serverMissing");
+    QTest::addColumn<int>("records"); // -1: cdsMain stays closed
+    QTest::addColumn<QString>("previewName");
+    QTest::addColumn<QStringList>("shown"); // "kind: text" of every box
+
+    QTest::newRow("no workbook") << QString() << false << -1 << QString() << QStringList();
+    QTest::newRow("rows with gaps") << "f04_empty_row.xls" << false << 3 << "First" << QStringList();
+    QTest::newRow("header only") << "f05_header_only.xls" << false << 0 << QString() << QStringList();
+    QTest::newRow("reader cannot start") << "f04_empty_row.xls" << true << -1 << QString()
+                                         << QStringList{"plain: Spreadsheet server not found"};
+    QTest::newRow("single cell ends the sequence")
+        << "f06_single_cell.xls" << false << -1 << QString() << QStringList{"error: Invalid argument."};
+}
+
+void TstWindow::startupImport()
+{
+    QFETCH(QString, fixture);
+    QFETCH(bool, serverMissing);
+    QFETCH(int, records);
+    QFETCH(QString, previewName);
+    QFETCH(QStringList, shown);
+
+    if (!fixture.isEmpty()) {
+        QVERIFY(QFile::copy(QStringLiteral(LBL_TEST_DATA "/") + fixture, m_dir->filePath("LabList.xls")));
+    }
+    if (serverMissing) {
+        m_serverFactory = []() -> std::unique_ptr<lbl::data::SpreadsheetServer> {
+            throw std::runtime_error("no reader");
+        };
+    }
+    const auto window = makeWindow();
+
+    QStringList boxes;
+    for (const auto& box : m_boxes.shown) {
+        boxes.append(box.kind + ": " + box.text);
+        QCOMPARE(box.title, "Labelprint");
+    }
+    QCOMPARE(boxes, shown);
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    QCOMPARE(window->cdsMain.isActive(), records >= 0);
+    QCOMPARE(window->cdsTmp.isActive(), records >= 0);
+    if (records >= 0) {
+        QCOMPARE(window->cdsMain.recordCount(), records);
+        QCOMPARE(window->cdsTmp.recordCount(), 1);
+        QCOMPARE(window->cdsTmp.fieldDefs().size(), window->cdsMain.fieldDefs().size());
+        window->cdsTmp.first();
+        QCOMPARE(window->cdsTmp.fieldText(1), previewName);
+    }
 }
 
 QTEST_MAIN(TstWindow)
