@@ -37,15 +37,15 @@ QPen penMm(const QColor& color, qreal widthMm, const Scale& s)
 
 // Point sizes count against the device's logical dpi; ask for the size that gives the right
 // height in millimetres at this page's scale instead.
-QFont fontFor(const FontSpec& spec, const Scale& s, const QPaintDevice* device)
+QFont fontFor(const FontStyle& style, const Scale& s, const QPaintDevice* device)
 {
-    QFont font(spec.family);
-    const qreal pixels = spec.sizePt / kPointsPerInch * kMmPerInch * s.y;
+    QFont font(style.family);
+    const qreal pixels = style.sizePt / kPointsPerInch * kMmPerInch * s.y;
     const int logicalDpi = device != nullptr ? device->logicalDpiY() : 96;
     font.setPointSizeF(std::max(pixels * kPointsPerInch / logicalDpi, 0.1));
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
-    font.setUnderline(spec.underline);
+    font.setBold(style.bold);
+    font.setItalic(style.italic);
+    font.setUnderline(style.underline);
     return font;
 }
 

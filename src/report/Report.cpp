@@ -53,7 +53,7 @@ void Page::setPaper(PaperSize size, Orientation orient, QSizeF customMm)
     heightMm = swap ? portrait.width() : portrait.height();
 }
 
-bool operator==(const FontSpec& a, const FontSpec& b)
+bool operator==(const FontStyle& a, const FontStyle& b)
 {
     return std::tie(a.family, a.sizePt, a.bold, a.italic, a.underline, a.color)
            == std::tie(b.family, b.sizePt, b.bold, b.italic, b.underline, b.color);

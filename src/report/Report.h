@@ -53,7 +53,7 @@ enum class VAlign { Top, Center, Bottom };
 /// Portrait width and height of a named paper size in mm; Custom gives an empty size.
 QSizeF paperSizeMm(PaperSize size);
 
-struct FontSpec
+struct FontStyle
 {
     QString family = QStringLiteral("Arial");
     qreal sizePt = 10;
@@ -80,7 +80,7 @@ struct Frame
 struct TextObject
 {
     QString text;
-    FontSpec font;
+    FontStyle font;
     HAlign hAlign = HAlign::Left;
     VAlign vAlign = VAlign::Top;
     bool wordWrap = true;
@@ -208,7 +208,7 @@ struct Report
     void saveToFile(const QString& path);
 };
 
-bool operator==(const FontSpec& a, const FontSpec& b);
+bool operator==(const FontStyle& a, const FontStyle& b);
 bool operator==(const Frame& a, const Frame& b);
 bool operator==(const TextObject& a, const TextObject& b);
 bool operator==(const BarcodeObject& a, const BarcodeObject& b);
