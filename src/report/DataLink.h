@@ -13,7 +13,7 @@ namespace lbl::report {
 class DataLink
 {
 public:
-    explicit DataLink(QString alias, data::DataSource* source = nullptr);
+    explicit DataLink(QString alias = QStringLiteral("rptDBDataset1"), data::DataSource* source = nullptr);
 
     const QString& alias() const { return m_alias; }
     data::DataSource* source() const { return m_source; }
