@@ -57,6 +57,11 @@ public:
     /// printer, "Printer selected is not valid", a job the queue refused, data errors) are shown in
     /// the engine's error box. A progress window with the label count and Cancel appears for long
     /// runs; Cancel sends nothing. Afterwards the bound pane shows the printed pages.
+    ///
+    /// The pages go to CUPS as one PDF job whose media is the first page's size; every PDF page
+    /// keeps its own size, so a template with pages of other sizes prints them as they are on a
+    /// printer that takes the page size from the document. A request while a run or a preview
+    /// preparation is under way does nothing.
     void print();
 
     /// Shows pages prepared elsewhere (the designer's preview) in the bound pane.
@@ -65,12 +70,32 @@ public:
     /// Shows `errors` in the engine's error box when there are any.
     void reportErrors(const report::ErrorList& errors);
 
+    /// Prepares over all records of the bound data set and writes the pages to the PDF file `path` at
+    /// `dpi`, listing errors in the engine's error box. True when the file was written.
+    bool exportPdf(const QString& path, int dpi);
+
+    /// Whether a long print run shows its progress window (only ever under a QApplication).
+    void setProgressWindows(bool on) { m_progressWindows = on; }
+    /// A print run of more pages than this shows its progress window at once; a shorter one once it
+    /// has taken progressDelayMs. Each page counts as one label.
+    static constexpr qsizetype progressLabels = 300;
+    static constexpr int progressDelayMs = 400;
+    /// How long print() follows a job for a refusal or a failed filter.
+    static constexpr int jobWaitMs = 30000;
+    /// Said when print() finds no printer installed.
+    static QString noPrinterText();
+    /// Said when the printer to print on cannot be opened.
+    static QString invalidPrinterText();
+
 signals:
     /// Emitted after a preview preparation finished and the pane shows its pages.
     void previewReady();
 
 private:
     void preparePreview();
+    QString resolvePrinter();
+    void printPages(const report::Report& report, const report::DataLinks& links, const QString& printer,
+                    report::ErrorList& errors);
 
     MessageBoxes& m_boxes;
     report::Report m_report;
@@ -79,6 +104,8 @@ private:
     QTimer* m_timer = nullptr;
     bool m_preparing = false;
     QString m_lastFoundPrinter;
+    bool m_printing = false;
+    bool m_progressWindows = true;
 };
 
 } // namespace lbl::preview
