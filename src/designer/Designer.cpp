@@ -138,7 +138,9 @@ QAction* Designer::addAction(QMenu* menu, const QString& text, const QIcon& icon
 
 void Designer::buildUi()
 {
-    m_main = new QMainWindow(this, Qt::Widget);
+    m_main = new QMainWindow(this);
+    // QMainWindow always makes itself a window; here it is a plain child of the dialog.
+    m_main->setWindowFlags(Qt::Widget);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_main);
@@ -175,7 +177,8 @@ void Designer::buildUi()
     auto* propertyScroll = new QScrollArea;
     propertyScroll->setWidget(m_properties);
     propertyScroll->setWidgetResizable(true);
-    propertyScroll->setMinimumWidth(270);
+    propertyScroll->setMinimumWidth(300);
+    propertyScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     propertyDock->setWidget(propertyScroll);
     propertyDock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     m_main->addDockWidget(Qt::RightDockWidgetArea, propertyDock);
@@ -184,6 +187,7 @@ void Designer::buildUi()
     auto* dataDock = new QDockWidget(tr("Data fields"), m_main);
     dataDock->setObjectName(QStringLiteral("data"));
     dataDock->setWidget(m_data);
+    m_data->setMinimumWidth(150);
     dataDock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     m_main->addDockWidget(Qt::LeftDockWidgetArea, dataDock);
 
@@ -358,6 +362,7 @@ void Designer::buildActions()
     connect(step, &QDoubleSpinBox::valueChanged, m_canvas, &DesignCanvas::setGridStep);
     arrangeBar->addWidget(step);
 
+    m_main->addToolBarBreak();
     QToolBar* dataBar = m_main->addToolBar(tr("Data and zoom"));
     dataBar->setObjectName(QStringLiteral("dataBar"));
     auto recordSet = [this]() -> data::RecordSet* {
