@@ -2,12 +2,19 @@
 #include "data/RecordSet.h"
 #include "data/WorkbookImport.h"
 #include "data/WorkbookServer.h"
+#include "preview/MessageBoxes.h"
+#include "preview/ReportEngine.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMap>
 #include <QStringList>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <exception>
+#include <memory>
 
 namespace {
 
@@ -15,9 +22,14 @@ struct Command
 {
     const char* name;
     const char* arguments;
-    int argumentCount;
+    int minArguments;
+    int maxArguments;
     int (*run)(const QStringList& arguments);
+    /// Painting labels needs fonts, so a GUI application (offscreen without a display).
+    bool needsGui;
 };
+
+constexpr int renderDpi = 300;
 
 void write(std::FILE* stream, const QString& text)
 {
@@ -86,14 +98,138 @@ int printRecords(const QStringList& arguments)
     return 0;
 }
 
-const Command commands[] = {
-    {"records", "WORKBOOK", 1, &printRecords},
+// The engine's boxes, written to stderr instead; any box makes the run fail.
+class StderrBoxes : public lbl::preview::MessageBoxes
+{
+public:
+    void showError(const QString&, const QString& text) override { say(errorText(text)); }
+    void showPlain(const QString&, const QString& text) override { say(text); }
+    void showEngineErrors(const QString&, const QStringList& errors) override
+    {
+        say(lbl::preview::engineErrorHeading() + QLatin1Char('\n') + errors.join(QLatin1Char('\n')));
+    }
+    Answer ask(const QString&, const QString& text) override
+    {
+        say(text);
+        return Answer::Cancel;
+    }
+    bool anyShown() const { return m_shown; }
+
+private:
+    void say(const QString& text)
+    {
+        m_shown = true;
+        write(stderr, text + QLatin1Char('\n'));
+    }
+
+    bool m_shown = false;
 };
 
-int usage()
+// What render and print share: the workbook imported as start-up does, bound as the window binds
+// it for printing, and the template loaded.
+struct Run
+{
+    lbl::data::RecordSet cdsMain{QStringLiteral("cdsMain")};
+    lbl::data::DataSource dsMain{&cdsMain};
+    StderrBoxes boxes;
+    lbl::preview::ReportEngine engine{boxes};
+};
+
+std::unique_ptr<Run> startRun(const QString& templatePath, const QString& workbookPath)
+{
+    auto run = std::make_unique<Run>();
+    if (lbl::data::importWorkbook(workbookPath, run->cdsMain, lbl::data::workbookServerFactory(),
+                                  QLocale::system())
+        == lbl::data::ImportOutcome::ServerNotFound) {
+        write(stderr, lbl::data::serverNotFoundText() + QLatin1Char('\n'));
+        return nullptr;
+    }
+    run->engine.setProgressWindows(false);
+    run->engine.dataLink().setSource(&run->dsMain);
+    run->engine.loadFromFile(templatePath);
+    return run;
+}
+
+// Splits TEMPLATE WORKBOOK and "--name value" options; false on anything else.
+bool parseOptions(const QStringList& arguments, const QStringList& known, QStringList& positional,
+                  QMap<QString, QString>& options)
+{
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (known.contains(argument)) {
+            if (i + 1 >= arguments.size() || options.contains(argument)) {
+                return false;
+            }
+            options.insert(argument, arguments.at(++i));
+        } else if (argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
+            return false;
+        } else {
+            positional << argument;
+        }
+    }
+    return positional.size() == 2;
+}
+
+int usage(const char* only = nullptr);
+
+int renderLabels(const QStringList& arguments)
+{
+    QStringList positional;
+    QMap<QString, QString> options;
+    if (!parseOptions(arguments, {QStringLiteral("-o"), QStringLiteral("--dpi")}, positional, options)
+        || !options.contains(QStringLiteral("-o"))) {
+        return usage("render");
+    }
+    int dpi = renderDpi;
+    if (options.contains(QStringLiteral("--dpi"))) {
+        bool ok = false;
+        dpi = options.value(QStringLiteral("--dpi")).toInt(&ok);
+        if (!ok || dpi <= 0) {
+            write(
+                stderr,
+                QStringLiteral("Not a resolution in dpi: %1\n").arg(options.value(QStringLiteral("--dpi"))));
+            return 1;
+        }
+    }
+    const std::unique_ptr<Run> run = startRun(positional.at(0), positional.at(1));
+    if (!run) {
+        return 1;
+    }
+    const bool written = run->engine.exportPdf(options.value(QStringLiteral("-o")), dpi);
+    return written && !run->boxes.anyShown() ? 0 : 1;
+}
+
+int printLabels(const QStringList& arguments)
+{
+    QStringList positional;
+    QMap<QString, QString> options;
+    if (!parseOptions(arguments, {QStringLiteral("--printer")}, positional, options)) {
+        return usage("print");
+    }
+    const std::unique_ptr<Run> run = startRun(positional.at(0), positional.at(1));
+    if (!run) {
+        return 1;
+    }
+    run->engine.setPrinterName(options.value(QStringLiteral("--printer")));
+    run->engine.setShowPrintDialog(false);
+    run->engine.print();
+    return run->boxes.anyShown() ? 1 : 0;
+}
+
+const Command commands[] = {
+    {"records", "WORKBOOK", 1, 1, &printRecords, false},
+    {"render", "TEMPLATE WORKBOOK -o OUT.pdf [--dpi N]", 4, 6, &renderLabels, true},
+    {"print", "TEMPLATE WORKBOOK [--printer NAME]", 2, 4, &printLabels, true},
+};
+
+// All commands, or only the one named.
+int usage(const char* only)
 {
     QString text = QStringLiteral("usage:\n");
     for (const Command& command : commands) {
+        if (only != nullptr && std::strcmp(only, command.name) != 0) {
+            continue;
+        }
         text += QStringLiteral("  labelprint-batch %1 %2\n")
                     .arg(QLatin1String(command.name), QLatin1String(command.arguments));
     }
@@ -105,7 +241,16 @@ int usage()
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    bool gui = false;
+    for (const Command& command : commands) {
+        gui = gui || (argc > 1 && std::strcmp(argv[1], command.name) == 0 && command.needsGui);
+    }
+    if (gui && std::getenv("QT_QPA_PLATFORM") == nullptr && std::getenv("DISPLAY") == nullptr
+        && std::getenv("WAYLAND_DISPLAY") == nullptr) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    std::unique_ptr<QCoreApplication> app =
+        gui ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     QStringList arguments = QCoreApplication::arguments().mid(1);
     if (arguments.isEmpty()) {
         return usage();
@@ -115,8 +260,8 @@ int main(int argc, char** argv)
         if (name != QLatin1String(command.name)) {
             continue;
         }
-        if (arguments.size() != command.argumentCount) {
-            return usage();
+        if (arguments.size() < command.minArguments || arguments.size() > command.maxArguments) {
+            return usage(command.name);
         }
         try {
             return command.run(arguments);
