@@ -12,7 +12,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QResizeEvent>
@@ -52,6 +51,7 @@ Tfrm_barcode::Tfrm_barcode(WindowContext context, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
                           | Qt::WindowCloseButtonHint)
+    , rptReport1(*context.boxes)
     , m_ui(std::make_unique<Ui::Tfrm_barcode>())
     , m_context(std::move(context))
     , m_guard(*m_context.boxes, lbl::app::applicationTitle(runningProgramFile(m_context)))
@@ -67,10 +67,11 @@ Tfrm_barcode::Tfrm_barcode(WindowContext context, QWidget* parent)
     Label1 = m_ui->Label1;
     Label2 = m_ui->Label2;
 
-    rptPreview1 = new QFrame(tsBQDY);
+    rptPreview1 = new lbl::preview::PreviewPane(tsBQDY);
     rptPreview1->setObjectName(QStringLiteral("rptPreview1"));
     rptPreview1->setGeometry(363, 32, 273, 252);
-    rptPreview1->setFrameShape(QFrame::StyledPanel);
+    rptReport1.report() = lbl::report::sampleReport();
+    rptReport1.dataLink().setSource(&dsTmp);
 
     cbb_PVD->addItem(QStringLiteral("打印"), QStringLiteral("P"));
     cbb_PVD->addItem(QStringLiteral("设计"), QStringLiteral("D"));
@@ -169,6 +170,7 @@ void Tfrm_barcode::FormCreate()
     if (cdsMain.isActive()) {
         BuildPreviewSet();
     }
+    m_ui->btnBtn1->click();
 }
 
 void Tfrm_barcode::ImportWorkbook(const QString& fileName)
@@ -217,8 +219,36 @@ void Tfrm_barcode::WriteSetting(const QString& section, const QString& key, cons
     lbl::settings::writeValue(settingsPath(), section, key, value);
 }
 
+lbl::output::OutputContext Tfrm_barcode::outputContext()
+{
+    lbl::output::OutputContext context;
+    context.engine = &rptReport1;
+    context.pane = rptPreview1;
+    context.dsTmp = &dsTmp;
+    context.dsMain = &dsMain;
+    context.readSetting = [this](const QString& section, const QString& key, const QString& defaultValue) {
+        return ReadSetting(section, key, defaultValue);
+    };
+    context.writeSetting = [this](const QString& section, const QString& key, const QString& value) {
+        WriteSetting(section, key, value);
+    };
+    context.design = [this](lbl::preview::ReportEngine& engine) {
+        if (m_context.design) {
+            m_context.design(engine, this);
+        }
+    };
+    context.printerName = [this] { return cbb_print->currentText(); };
+    return context;
+}
+
+void Tfrm_barcode::RunReport(const QString& mode)
+{
+    lbl::output::runReport(outputContext(), mode);
+}
+
 void Tfrm_barcode::BtnClick(QPushButton* sender)
 {
+    lbl::output::selectSlot(outputContext(), slotKey(sender));
     FButton = sender;
 }
 
@@ -229,4 +259,8 @@ void Tfrm_barcode::cbb_printChange()
 
 void Tfrm_barcode::BitBtn1Click()
 {
+    const std::optional<QString> currentSlot =
+        FButton ? std::optional<QString>(slotKey(FButton)) : std::nullopt;
+    lbl::output::printCommand(
+        outputContext(), [this] { return cbb_PVD->currentData().toString(); }, currentSlot);
 }

@@ -8,7 +8,10 @@
 #include "app/ErrorGuard.h"
 #include "data/RecordSet.h"
 #include "data/SpreadsheetServer.h"
+#include "output/ReportRuns.h"
 #include "preview/MessageBoxes.h"
+#include "preview/PreviewPane.h"
+#include "preview/ReportEngine.h"
 
 #include <QPointer>
 #include <QPushButton>
@@ -22,7 +25,6 @@ class Tfrm_barcode;
 }
 
 class QComboBox;
-class QFrame;
 class QLabel;
 class QTabWidget;
 
@@ -35,6 +37,8 @@ struct WindowContext
     std::function<QString()> programFile;
     /// Starts the spreadsheet reader for the start-up import. Empty: the program's own .xls reader.
     lbl::data::ServerFactory serverFactory;
+    /// Opens the designer modally on the engine's live report. Empty: design runs do nothing.
+    std::function<void(lbl::preview::ReportEngine&, QWidget* parent)> design;
 };
 
 class Tfrm_barcode : public QWidget
@@ -66,12 +70,14 @@ public:
     QPushButton* BitBtn1 = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
-    QFrame* rptPreview1 = nullptr;
+    lbl::preview::PreviewPane* rptPreview1 = nullptr;
 
     lbl::data::RecordSet cdsMain{QStringLiteral("cdsMain")};
     lbl::data::RecordSet cdsTmp{QStringLiteral("cdsTmp")};
     lbl::data::DataSource dsMain{&cdsMain};
     lbl::data::DataSource dsTmp{&cdsTmp};
+    /// The report with its data link rptDBDataset1; holds the built-in sample until a slot is pressed.
+    lbl::preview::ReportEngine rptReport1;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -85,6 +91,8 @@ private:
     void FormCreate();
     void ImportWorkbook(const QString& fileName);
     void BuildPreviewSet();
+    void RunReport(const QString& mode);
+    lbl::output::OutputContext outputContext();
     void applyLook();
     QString settingsPath() const;
     template <typename Sender, typename Signal, typename Slot>

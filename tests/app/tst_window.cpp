@@ -2,12 +2,14 @@
 #include "app/Tfrm_barcode.h"
 #include "common/CupsServer.h"
 #include "common/RecordingMessageBoxes.h"
+#include "report/Report.h"
 
 #include <QComboBox>
 #include <QFile>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QProcess>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -44,6 +46,8 @@ private slots:
     void refusedWriteShowsErrorAndGoesOn();
     void startupImport_data();
     void startupImport();
+    void slotPreviewWithoutWorkbook();
+    void printCommandPrintsEveryRecord();
 
 private:
     std::unique_ptr<Tfrm_barcode> makeWindow();
@@ -318,6 +322,10 @@ void TstWindow::startupImport()
     QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
     QCOMPARE(window->cdsMain.isActive(), records >= 0);
     QCOMPARE(window->cdsTmp.isActive(), records >= 0);
+    // An error in the sequence stops it before slot 1 is selected: the sample stays in the report.
+    const bool stopped = shown.join(' ').startsWith("error:");
+    QCOMPARE(window->currentSlot(), stopped ? nullptr : window->slotButtons().at(0));
+    QCOMPARE(window->rptReport1.report() == lbl::report::sampleReport(), stopped);
     if (records >= 0) {
         QCOMPARE(window->cdsMain.recordCount(), records);
         QCOMPARE(window->cdsTmp.recordCount(), 1);
@@ -325,6 +333,50 @@ void TstWindow::startupImport()
         window->cdsTmp.first();
         QCOMPARE(window->cdsTmp.fieldText(1), previewName);
     }
+}
+
+void TstWindow::slotPreviewWithoutWorkbook()
+{
+    QVERIFY(QFile::copy(QStringLiteral(LBL_TEST_DATA "/window_name_label.lbt"), m_dir->filePath("name.lbt")));
+    QFile ini(m_dir->filePath("myini.ini"));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[LAB]\nLAB_BQTM01=" + m_dir->filePath("name.lbt").toUtf8() + "\n");
+    ini.close();
+
+    const auto window = makeWindow();
+    QCOMPARE(window->currentSlot(), window->slotButtons().at(0));
+    QCOMPARE(window->rptReport1.report().fileName, m_dir->filePath("name.lbt"));
+    QVERIFY(m_boxes.shown.isEmpty());
+    QTRY_COMPARE(m_boxes.shown.size(), 1);
+    QCOMPARE(m_boxes.shown[0].kind, "engine");
+    QCOMPARE(m_boxes.shown[0].text, "cdsTmp: Missing data provider or data packet");
+}
+
+void TstWindow::printCommandPrintsEveryRecord()
+{
+    startServer("Office");
+    QVERIFY(m_server.addFileQueue("FileLabels"));
+    QVERIFY(QFile::copy(QStringLiteral(LBL_TEST_DATA "/window_name_label.lbt"), m_dir->filePath("name.lbt")));
+    QVERIFY(QFile::copy(QStringLiteral(LBL_TEST_DATA "/import_twenty.xls"), m_dir->filePath("LabList.xls")));
+    QFile ini(m_dir->filePath("myini.ini"));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[LAB]\nLAB_PRINT0=filelabels\nLAB_BQTM01=" + m_dir->filePath("name.lbt").toUtf8() + "\n");
+    ini.close();
+
+    const auto window = makeWindow();
+    QCOMPARE(window->cdsMain.recordCount(), 20);
+    QCOMPARE(window->cbb_print->currentText(), "FileLabels");
+    QTest::mouseClick(window->BitBtn1, Qt::LeftButton);
+    QVERIFY2(m_boxes.shown.isEmpty(), qPrintable(m_boxes.texts().join('\n')));
+    QCOMPARE(window->rptReport1.dataLink().source(), &window->dsTmp);
+    QVERIFY(m_server.waitForJobs());
+    const QStringList printed = m_server.outputFiles("FileLabels");
+    QCOMPARE(printed.size(), 1);
+    QProcess info;
+    info.start("pdfinfo", {printed[0]});
+    QVERIFY(info.waitForFinished());
+    QVERIFY2(info.readAllStandardOutput().contains("Pages:           20"), "not 20 pages");
+    QCOMPARE(window->rptPreview1->pageCount(), 20);
 }
 
 QTEST_MAIN(TstWindow)

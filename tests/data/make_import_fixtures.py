@@ -55,6 +55,10 @@ def main():
         errors=[(5, 1, 0x2A), (5, 2, "#DIV/0!")],
         styles={2: price, 4: day},
     )
+    book(
+        "import_twenty.xls",
+        [["SPMC00", "TXM000"]] + [["商品%02d" % i, 6900000000000 + i] for i in range(1, 21)],
+    )
 
 
 if __name__ == "__main__":
