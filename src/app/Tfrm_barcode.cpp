@@ -233,8 +233,8 @@ lbl::output::OutputContext Tfrm_barcode::outputContext()
         WriteSetting(section, key, value);
     };
     context.design = [this](lbl::preview::ReportEngine& engine) {
-        if (m_context.design) {
-            m_context.design(engine, this);
+        if (m_context.designer != nullptr) {
+            m_context.designer->design(engine, this);
         }
     };
     context.printerName = [this] { return cbb_print->currentText(); };

@@ -8,6 +8,7 @@
 #include "app/ErrorGuard.h"
 #include "data/RecordSet.h"
 #include "data/SpreadsheetServer.h"
+#include "designer/DesignerLauncher.h"
 #include "output/ReportRuns.h"
 #include "preview/MessageBoxes.h"
 #include "preview/PreviewPane.h"
@@ -37,8 +38,8 @@ struct WindowContext
     std::function<QString()> programFile;
     /// Starts the spreadsheet reader for the start-up import. Empty: the program's own .xls reader.
     lbl::data::ServerFactory serverFactory;
-    /// Opens the designer modally on the engine's live report. Empty: design runs do nothing.
-    std::function<void(lbl::preview::ReportEngine&, QWidget* parent)> design;
+    /// Opens the designer modally on the engine's live report; not owned. Null: design runs do nothing.
+    lbl::designer::DesignerLauncher* designer = nullptr;
 };
 
 class Tfrm_barcode : public QWidget

@@ -22,6 +22,24 @@ using lbl::test::RecordingMessageBoxes;
 
 namespace {
 
+/// Stands in for the modal designer: runs the test's edits on the live report.
+class ScriptedDesigner : public lbl::designer::DesignerLauncher
+{
+public:
+    void design(lbl::preview::ReportEngine& engine, QWidget*) override
+    {
+        ++runs;
+        seenSet = engine.dataLink().recordSet();
+        if (action) {
+            action(engine);
+        }
+    }
+
+    std::function<void(lbl::preview::ReportEngine&)> action;
+    int runs = 0;
+    lbl::data::RecordSet* seenSet = nullptr;
+};
+
 QByteArray readAll(const QString& path)
 {
     QFile file(path);
@@ -48,6 +66,10 @@ private slots:
     void startupImport();
     void slotPreviewWithoutWorkbook();
     void printCommandPrintsEveryRecord();
+    void designRun_data();
+    void designRun();
+    void unsavedDesignEditIsPrinted();
+    void refusedSlotWriteAfterDesign();
 
 private:
     std::unique_ptr<Tfrm_barcode> makeWindow();
@@ -55,6 +77,9 @@ private:
 
     RecordingMessageBoxes m_boxes;
     lbl::data::ServerFactory m_serverFactory;
+    ScriptedDesigner m_designer;
+    void writeSettings(const QByteArray& text);
+    QString pdfText(const QString& pdf);
     std::unique_ptr<QTemporaryDir> m_dir;
     CupsServer m_server;
 };
@@ -63,6 +88,7 @@ void TstWindow::init()
 {
     m_boxes.shown.clear();
     m_serverFactory = nullptr;
+    m_designer = ScriptedDesigner();
     m_dir = std::make_unique<QTemporaryDir>();
 }
 
@@ -73,6 +99,7 @@ std::unique_ptr<Tfrm_barcode> TstWindow::makeWindow()
     context.boxes = &m_boxes;
     context.programFile = [program] { return program; };
     context.serverFactory = m_serverFactory;
+    context.designer = &m_designer;
     return std::make_unique<Tfrm_barcode>(context);
 }
 
@@ -377,6 +404,130 @@ void TstWindow::printCommandPrintsEveryRecord()
     QVERIFY(info.waitForFinished());
     QVERIFY2(info.readAllStandardOutput().contains("Pages:           20"), "not 20 pages");
     QCOMPARE(window->rptPreview1->pageCount(), 20);
+}
+
+void TstWindow::writeSettings(const QByteArray& text)
+{
+    QFile ini(m_dir->filePath("myini.ini"));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write(text);
+}
+
+QString TstWindow::pdfText(const QString& pdf)
+{
+    QProcess text;
+    text.start("pdftotext", {pdf, "-"});
+    text.waitForFinished();
+    return QString::fromUtf8(text.readAllStandardOutput());
+}
+
+void TstWindow::designRun_data()
+{
+    QTest::addColumn<bool>("slotHasTemplate");
+    QTest::addColumn<QString>("designerDoes"); // "save as", "nothing", "open other"
+    QTest::addColumn<QString>("slotAfter");    // file name in the slot key afterwards; empty: no key
+
+    QTest::newRow("empty slot, saved as a new file") << false << "save as"
+                                                     << "new.lbt";
+    QTest::newRow("empty slot, closed without saving") << false << "nothing"
+                                                       << "";
+    QTest::newRow("loaded slot, nothing done: same path again") << true << "nothing"
+                                                                << "name.lbt";
+    QTest::newRow("loaded slot, another file opened") << true << "open other"
+                                                      << "other.lbt";
+}
+
+void TstWindow::designRun()
+{
+    QFETCH(bool, slotHasTemplate);
+    QFETCH(QString, designerDoes);
+    QFETCH(QString, slotAfter);
+
+    QVERIFY(QFile::copy(QStringLiteral(LBL_TEST_DATA "/window_name_label.lbt"), m_dir->filePath("name.lbt")));
+    QVERIFY(
+        QFile::copy(QStringLiteral(LBL_TEST_DATA "/window_name_label.lbt"), m_dir->filePath("other.lbt")));
+    QVERIFY(QFile::copy(QStringLiteral(LBL_TEST_DATA "/import_twenty.xls"), m_dir->filePath("LabList.xls")));
+    const QByteArray settings =
+        slotHasTemplate ? "[LAB]\nLAB_BQTM01=" + m_dir->filePath("name.lbt").toUtf8() + "\n" : QByteArray();
+    if (slotHasTemplate) {
+        writeSettings(settings);
+    }
+    m_designer.action = [&](lbl::preview::ReportEngine& engine) {
+        if (designerDoes == "save as") {
+            engine.report().saveToFile(m_dir->filePath("new.lbt"));
+        } else if (designerDoes == "open other") {
+            engine.loadFromFile(m_dir->filePath("other.lbt"));
+        }
+    };
+
+    const auto window = makeWindow();
+    window->cbb_PVD->setCurrentIndex(1);
+    QTest::mouseClick(window->BitBtn1, Qt::LeftButton);
+    QCOMPARE(m_designer.runs, 1);
+    QCOMPARE(m_designer.seenSet, &window->cdsMain);
+    QCOMPARE(window->rptReport1.dataLink().source(), &window->dsTmp);
+    QVERIFY2(m_boxes.shown.isEmpty(), qPrintable(m_boxes.texts().join('\n')));
+
+    const QString stored = window->ReadSetting("LAB", "LAB_BQTM01", "<none>");
+    if (slotAfter.isEmpty()) {
+        QCOMPARE(stored, "<none>");
+        QCOMPARE(readAll(m_dir->filePath("myini.ini")), settings);
+        return;
+    }
+    QCOMPARE(stored, m_dir->filePath(slotAfter));
+    QTest::mouseClick(window->slotButtons().at(0), Qt::LeftButton);
+    QCOMPARE(window->rptReport1.report().fileName, m_dir->filePath(slotAfter));
+}
+
+void TstWindow::unsavedDesignEditIsPrinted()
+{
+    startServer("Office");
+    QVERIFY(m_server.addFileQueue("FileLabels"));
+    QVERIFY(QFile::copy(QStringLiteral(LBL_TEST_DATA "/window_name_label.lbt"), m_dir->filePath("name.lbt")));
+    QVERIFY(QFile::copy(QStringLiteral(LBL_TEST_DATA "/import_twenty.xls"), m_dir->filePath("LabList.xls")));
+    writeSettings("[LAB]\nLAB_PRINT0=FileLabels\nLAB_BQTM01=" + m_dir->filePath("name.lbt").toUtf8() + "\n");
+    m_designer.action = [](lbl::preview::ReportEngine& engine) {
+        auto& text = std::get<lbl::report::TextObject>(engine.report().pages[0].bands[0].objects[0].content);
+        text.text = QStringLiteral("EDITED [rptDBDataset1.\"SPMC00\"]");
+    };
+
+    const auto window = makeWindow();
+    window->cbb_PVD->setCurrentIndex(1);
+    QTest::mouseClick(window->BitBtn1, Qt::LeftButton);
+    window->cbb_PVD->setCurrentIndex(0);
+    QTest::mouseClick(window->BitBtn1, Qt::LeftButton);
+    QVERIFY2(m_boxes.shown.isEmpty(), qPrintable(m_boxes.texts().join('\n')));
+    QVERIFY(m_server.waitForJobs());
+    const QStringList printed = m_server.outputFiles("FileLabels");
+    QCOMPARE(printed.size(), 1);
+    const QString text = pdfText(printed[0]);
+    QVERIFY2(text.contains(QString::fromUtf8("EDITED 商品01"))
+                 && text.contains(QString::fromUtf8("EDITED 商品20")),
+             qPrintable(text));
+    // The design run stored the unchanged path; the next slot press loads the file again.
+    QTest::mouseClick(window->slotButtons().at(0), Qt::LeftButton);
+    const auto& reloaded =
+        std::get<lbl::report::TextObject>(window->rptReport1.report().pages[0].bands[0].objects[0].content);
+    QCOMPARE(reloaded.text, "[rptDBDataset1.\"SPMC00\"]");
+}
+
+void TstWindow::refusedSlotWriteAfterDesign()
+{
+    QTemporaryDir elsewhere;
+    m_designer.action = [&](lbl::preview::ReportEngine& engine) {
+        engine.report().saveToFile(elsewhere.filePath("new.lbt"));
+    };
+    const auto window = makeWindow();
+    QVERIFY(QFile::setPermissions(m_dir->path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    window->cbb_PVD->setCurrentIndex(1);
+    QTest::mouseClick(window->BitBtn1, Qt::LeftButton);
+    QFile::setPermissions(m_dir->path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+    QCOMPARE(m_boxes.texts(), QStringList{"Unable to write to " + m_dir->filePath("myini.ini") + '.'});
+    QCOMPARE(window->rptReport1.dataLink().source(), &window->dsMain);
+    QTest::mouseClick(window->slotButtons().at(0), Qt::LeftButton);
+    QCOMPARE(window->rptReport1.dataLink().source(), &window->dsTmp);
 }
 
 QTEST_MAIN(TstWindow)
