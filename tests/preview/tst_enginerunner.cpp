@@ -140,6 +140,9 @@ private slots:
     void refused_data();
     void refused();
     void noPrinterInstalled();
+    void firstPrinterWithoutDefault();
+    void dataErrors_data();
+    void dataErrors();
     void cancelSendsNothing();
 
 private:
@@ -155,7 +158,8 @@ void TstEngineRunner::initTestCase()
         }
     }
     LBL_START_CUPS(m_server);
-    for (const char* queue : {"Labels", "Alpha", "Beta", "Gamma", "Cancel", "Refusing", "Temp"}) {
+    for (const char* queue :
+         {"Labels", "Alpha", "Beta", "Gamma", "Cancel", "Refusing", "Temp", "NoData", "Fixed"}) {
         QVERIFY2(m_server.addFileQueue(QLatin1String(queue)), qPrintable(m_server.errorString()));
     }
     QVERIFY2(m_server.addPdfQueue(QStringLiteral("Pdf")), qPrintable(m_server.errorString()));
@@ -347,6 +351,63 @@ void TstEngineRunner::noPrinterInstalled()
     QCOMPARE(engine.currentPrinter(), QString());
     engine.print();
     QCOMPARE(engineText(boxes), ReportEngine::noPrinterText());
+}
+
+void TstEngineRunner::firstPrinterWithoutDefault()
+{
+    CupsServer other;
+    LBL_START_CUPS(other);
+    QVERIFY2(other.addFileQueue(QStringLiteral("Zulu")), qPrintable(other.errorString()));
+    QVERIFY2(other.addFileQueue(QStringLiteral("Kilo")), qPrintable(other.errorString()));
+    RecordingMessageBoxes boxes;
+    ReportEngine engine(boxes);
+    QCOMPARE(engine.currentPrinter(), QStringLiteral("Kilo"));
+}
+
+void TstEngineRunner::dataErrors_data()
+{
+    QTest::addColumn<QString>("queue");
+    QTest::addColumn<bool>("readsData");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("pages");
+
+    QTest::newRow("band over a set never created")
+        << "NoData" << true << "cdsMain: Missing data provider or data packet" << 0;
+    QTest::newRow("template that reads no data") << "Fixed" << false << "" << 1;
+}
+
+void TstEngineRunner::dataErrors()
+{
+    QFETCH(QString, queue);
+    QFETCH(bool, readsData);
+    QFETCH(QString, shown);
+    QFETCH(int, pages);
+
+    lbl::data::RecordSet cdsMain(QStringLiteral("cdsMain"));
+    lbl::data::DataSource dsMain(&cdsMain);
+    RecordingMessageBoxes boxes;
+    ReportEngine engine(boxes);
+    engine.report() = labelReport();
+    if (!readsData) {
+        lbl::report::Band& band = engine.report().pages[0].bands[0];
+        band.dataSet.clear();
+        band.objects = {lbl::report::test::textObject(QStringLiteral("Fixed"), QRectF(3, 2, 50, 6),
+                                                      QStringLiteral("FIXEDTEXT"))};
+    }
+    engine.dataLink().setSource(&dsMain);
+    engine.setPrinterName(queue);
+    engine.print();
+    QCOMPARE(engineText(boxes), shown);
+    QVERIFY2(m_server.waitForJobs(), qPrintable(m_server.errorString()));
+    const QStringList after = m_server.outputFiles(queue);
+    if (pages == 0) {
+        QCOMPARE(after, QStringList());
+    } else {
+        QCOMPARE(after.size(), 1);
+        QCOMPARE(pdfInfo(after.first()).pages, pages);
+        QVERIFY(tool(QStringLiteral("pdftotext"), {after.first(), QStringLiteral("-")})
+                    .contains(QStringLiteral("FIXEDTEXT")));
+    }
 }
 
 void TstEngineRunner::cancelSendsNothing()
