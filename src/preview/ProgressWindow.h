@@ -24,7 +24,7 @@ public:
     static QString countText(qsizetype done, qsizetype total);
 
     void setDone(qsizetype done);
-    qsizetype done() const { return m_done; }
+    qsizetype labelsDone() const { return m_done; }
     qsizetype total() const { return m_total; }
     /// True once Cancel was pressed (or the window was closed).
     bool wasCancelled() const { return m_cancelled; }

@@ -154,7 +154,8 @@ void TstEngineRunner::initTestCase()
     QStandardPaths::setTestModeEnabled(true);
     for (const char* program : {"pdfinfo", "pdftotext", "pdftoppm"}) {
         if (QStandardPaths::findExecutable(QLatin1String(program)).isEmpty()) {
-            QSKIP("poppler-utils is not installed");
+            QTest::qSkip("poppler-utils is not installed", __FILE__, __LINE__);
+            return;
         }
     }
     LBL_START_CUPS(m_server);
@@ -243,7 +244,7 @@ void TstEngineRunner::endToEnd()
     QCOMPARE(pdfFiles.size(), pdfBefore + 1);
     QCOMPARE(pdfInfo(pdfFiles.last()).pages, 20);
     if (!haveZbar) {
-        QSKIP("zbarimg (zbar-tools) is not installed: barcodes not decoded");
+        QTest::qSkip("zbarimg (zbar-tools) is not installed: barcodes not decoded", __FILE__, __LINE__);
     }
 }
 
@@ -427,10 +428,10 @@ void TstEngineRunner::cancelSendsNothing()
     connect(&poll, &QTimer::timeout, this, [&] {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             auto* window = qobject_cast<ProgressWindow*>(widget);
-            if (window == nullptr || !window->isVisible() || window->done() == 0) {
+            if (window == nullptr || !window->isVisible() || window->labelsDone() == 0) {
                 continue;
             }
-            seenText = ProgressWindow::countText(window->done(), window->total());
+            seenText = ProgressWindow::countText(window->labelsDone(), window->total());
             if (auto* cancel = window->findChild<QAbstractButton*>(QStringLiteral("cancelButton"))) {
                 cancel->click();
                 poll.stop();
