@@ -239,8 +239,18 @@ int usage(const char* only)
 
 } // namespace
 
+// Scripts read standard error for the tool's own errors: Qt's chatter (a missing runtime folder, font
+// hints) stays out of it; only its critical and fatal messages get through.
+static void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    }
+}
+
 int main(int argc, char** argv)
 {
+    qInstallMessageHandler(quietQtMessages);
     bool gui = false;
     for (const Command& command : commands) {
         gui = gui || (argc > 1 && std::strcmp(argv[1], command.name) == 0 && command.needsGui);

@@ -2,6 +2,7 @@
 // them.
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -46,6 +47,7 @@ private slots:
     void records();
     void failures_data();
     void failures();
+    void render();
 };
 
 void TstBatch::records_data()
@@ -87,7 +89,10 @@ void TstBatch::failures_data()
         << QStringList{"records", fixture("import_error_header.xls")} << 1
         << QByteArray("Could not convert variant of type (Error) into type (String)\n");
     QTest::newRow("no command") << QStringList{} << 2
-                                << QByteArray("usage:\n  labelprint-batch records WORKBOOK\n");
+                                << QByteArray(
+                                       "usage:\n  labelprint-batch records WORKBOOK\n"
+                                       "  labelprint-batch render TEMPLATE WORKBOOK -o OUT.pdf [--dpi N]\n"
+                                       "  labelprint-batch print TEMPLATE WORKBOOK [--printer NAME]\n");
     QTest::newRow("missing workbook argument")
         << QStringList{"records"} << 2 << QByteArray("usage:\n  labelprint-batch records WORKBOOK\n");
 }
@@ -102,6 +107,31 @@ void TstBatch::failures()
     QCOMPARE(run.exitCode, exitCode);
     QCOMPARE(run.err, err);
     QCOMPARE(run.out, QByteArray());
+}
+
+void TstBatch::render()
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("labels.pdf");
+    const Run run =
+        runBatch({"render", fixture("window_name_label.lbt"), fixture("import_twenty.xls"), "-o", pdf});
+    QCOMPARE(run.err, QByteArray());
+    QCOMPARE(run.exitCode, 0);
+
+    QProcess info;
+    info.start("pdfinfo", {pdf});
+    QVERIFY(info.waitForFinished());
+    const QByteArray facts = info.readAllStandardOutput();
+    QVERIFY2(facts.contains("Pages:           20"), facts.constData());
+    QProcess text;
+    text.start("pdftotext", {"-f", "20", "-l", "20", pdf, "-"});
+    QVERIFY(text.waitForFinished());
+    QCOMPARE(QString::fromUtf8(text.readAllStandardOutput()).trimmed(), QString::fromUtf8("商品20"));
+
+    const Run missing =
+        runBatch({"render", dir.filePath("none.lbt"), fixture("import_twenty.xls"), "-o", pdf});
+    QCOMPARE(missing.exitCode, 1);
+    QVERIFY2(missing.err.startsWith("Cannot open file \""), missing.err.constData());
 }
 
 QTEST_GUILESS_MAIN(TstBatch)
