@@ -20,6 +20,15 @@ cmake --preset ci >/dev/null
 cmake --build --preset ci -j"$jobs"
 ctest --preset ci -j"$jobs"
 
+echo "== clang-tidy"
+tidy_log=$(mktemp)
+if ! git ls-files -- 'src/*.cpp' | xargs -P"$jobs" -n4 clang-tidy -p build/ci --quiet >"$tidy_log" 2>&1; then
+    grep -v "warnings generated" "$tidy_log"
+    rm -f "$tidy_log"
+    exit 1
+fi
+rm -f "$tidy_log"
+
 if [ "$quick" -eq 0 ]; then
     echo "== build and test under ASan + UBSan"
     cmake --preset asan >/dev/null

@@ -2,7 +2,7 @@
 # Usage: source tools/packages.sh; ensure_packages build test
 lbl_packages_build=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libcups2-dev
     libzint-dev libsimpleini-dev fonts-wqy-microhei)
-lbl_packages_test=(cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils zbar-tools clang-format
+lbl_packages_test=(cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils zbar-tools clang-format clang-tidy
     xauth xvfb)
 lbl_packages_fuzz=(clang libclang-rt-14-dev)
 

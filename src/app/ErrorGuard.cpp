@@ -8,7 +8,7 @@ namespace lbl::app {
 QString applicationTitle(const QString& programFilePath)
 {
     const QString fileName = QFileInfo(programFilePath).fileName();
-    const QString name = fileName.left(fileName.indexOf(QLatin1Char('.')));
+    QString name = fileName.left(fileName.indexOf(QLatin1Char('.')));
     if (name.isEmpty()) {
         return name;
     }

@@ -373,7 +373,7 @@ QString DesignDocument::uniqueName(const QString& prefix) const
         }
     }
     for (int n = 1;; ++n) {
-        const QString name = prefix + QString::number(n);
+        QString name = prefix + QString::number(n);
         if (!used.contains(name, Qt::CaseInsensitive)) {
             return name;
         }
@@ -553,7 +553,7 @@ void DesignDocument::distribute(Qt::Orientation orientation)
     }
     const qreal from = start(refs.first());
     const qreal to = start(refs.last()) + extent(refs.last());
-    const qreal gap = (to - from - total) / (refs.size() - 1);
+    const qreal gap = (to - from - total) / static_cast<qreal>(refs.size() - 1);
     editReport([&](Report&) {
         qreal pos = from;
         for (const ObjectRef& r : refs) {
