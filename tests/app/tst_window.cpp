@@ -1,6 +1,7 @@
 // The main window: its layout, the printer list and its persistence, against a private CUPS server.
 #include "app/Tfrm_barcode.h"
 #include "common/CupsServer.h"
+#include "common/PdfTools.h"
 #include "common/RecordingMessageBoxes.h"
 #include "report/Report.h"
 
@@ -9,7 +10,6 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QProcess>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -79,7 +79,6 @@ private:
     lbl::data::ServerFactory m_serverFactory;
     ScriptedDesigner m_designer;
     void writeSettings(const QByteArray& text);
-    QString pdfText(const QString& pdf);
     std::unique_ptr<QTemporaryDir> m_dir;
     CupsServer m_server;
 };
@@ -399,10 +398,7 @@ void TstWindow::printCommandPrintsEveryRecord()
     QVERIFY(m_server.waitForJobs());
     const QStringList printed = m_server.outputFiles("FileLabels");
     QCOMPARE(printed.size(), 1);
-    QProcess info;
-    info.start("pdfinfo", {printed[0]});
-    QVERIFY(info.waitForFinished());
-    QVERIFY2(info.readAllStandardOutput().contains("Pages:           20"), "not 20 pages");
+    QCOMPARE(lbl::test::pdfInfo(printed[0]).pages, 20);
     QCOMPARE(window->rptPreview1->pageCount(), 20);
 }
 
@@ -411,14 +407,6 @@ void TstWindow::writeSettings(const QByteArray& text)
     QFile ini(m_dir->filePath("myini.ini"));
     QVERIFY(ini.open(QIODevice::WriteOnly));
     ini.write(text);
-}
-
-QString TstWindow::pdfText(const QString& pdf)
-{
-    QProcess text;
-    text.start("pdftotext", {pdf, "-"});
-    text.waitForFinished();
-    return QString::fromUtf8(text.readAllStandardOutput());
 }
 
 void TstWindow::designRun_data()
@@ -500,7 +488,7 @@ void TstWindow::unsavedDesignEditIsPrinted()
     QVERIFY(m_server.waitForJobs());
     const QStringList printed = m_server.outputFiles("FileLabels");
     QCOMPARE(printed.size(), 1);
-    const QString text = pdfText(printed[0]);
+    const QString text = lbl::test::pdfText(printed[0]);
     QVERIFY2(text.contains(QString::fromUtf8("EDITED 商品01"))
                  && text.contains(QString::fromUtf8("EDITED 商品20")),
              qPrintable(text));

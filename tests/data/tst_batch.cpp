@@ -1,5 +1,7 @@
 // labelprint-batch records: the imported records as escaped tab-separated text, errors as the window shows
 // them.
+#include "common/PdfTools.h"
+
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -118,15 +120,8 @@ void TstBatch::render()
     QCOMPARE(run.err, QByteArray());
     QCOMPARE(run.exitCode, 0);
 
-    QProcess info;
-    info.start("pdfinfo", {pdf});
-    QVERIFY(info.waitForFinished());
-    const QByteArray facts = info.readAllStandardOutput();
-    QVERIFY2(facts.contains("Pages:           20"), facts.constData());
-    QProcess text;
-    text.start("pdftotext", {"-f", "20", "-l", "20", pdf, "-"});
-    QVERIFY(text.waitForFinished());
-    QCOMPARE(QString::fromUtf8(text.readAllStandardOutput()).trimmed(), QString::fromUtf8("商品20"));
+    QCOMPARE(lbl::test::pdfInfo(pdf).pages, 20);
+    QCOMPARE(lbl::test::pdfText(pdf, 20).trimmed(), QString::fromUtf8("商品20"));
 
     const Run missing =
         runBatch({"render", dir.filePath("none.lbt"), fixture("import_twenty.xls"), "-o", pdf});

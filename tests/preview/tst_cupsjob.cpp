@@ -1,5 +1,6 @@
 // Submitting a PDF to CUPS: the printed page size and text, and every refusal reported as an error.
 #include "common/CupsServer.h"
+#include "common/PdfTools.h"
 #include "preview/CupsJob.h"
 
 #include <QFile>
@@ -14,6 +15,9 @@ using lbl::preview::mediaOption;
 using lbl::preview::PrintResult;
 using lbl::preview::submitPdf;
 using lbl::test::CupsServer;
+using lbl::test::PdfFacts;
+using lbl::test::pdfInfo;
+using lbl::test::runTool;
 using namespace std::chrono_literals;
 
 namespace {
@@ -35,41 +39,6 @@ bool writePdf(const QString& path, QSizeF pageMm, const QString& text)
     painter.setFont(font);
     painter.drawText(QPointF(30, 120), text);
     return painter.end();
-}
-
-QString tool(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(30000) || process.exitCode() != 0) {
-        return QString();
-    }
-    return QString::fromLocal8Bit(process.readAllStandardOutput());
-}
-
-struct PdfFacts
-{
-    int pages = 0;
-    QSizeF sizePt;
-};
-
-PdfFacts pdfInfo(const QString& path)
-{
-    PdfFacts facts;
-    const QString info = tool(QStringLiteral("pdfinfo"), {path});
-    static const QRegularExpression pages(QStringLiteral(R"(^Pages:\s+(\d+)$)"),
-                                          QRegularExpression::MultilineOption);
-    static const QRegularExpression size(QStringLiteral(R"(^Page size:\s+([\d.]+) x ([\d.]+) pts)"),
-                                         QRegularExpression::MultilineOption);
-    const QRegularExpressionMatch p = pages.match(info);
-    const QRegularExpressionMatch s = size.match(info);
-    if (p.hasMatch()) {
-        facts.pages = p.captured(1).toInt();
-    }
-    if (s.hasMatch()) {
-        facts.sizePt = QSizeF(s.captured(1).toDouble(), s.captured(2).toDouble());
-    }
-    return facts;
 }
 
 } // namespace
@@ -187,7 +156,7 @@ void TstCupsJob::textOnFileQueue()
 
     const QStringList files = m_server.outputFiles(QStringLiteral("Text"));
     QCOMPARE(files.size(), 1);
-    QVERIFY(tool(QStringLiteral("pdftotext"), {files.first(), QStringLiteral("-")})
+    QVERIFY(runTool(QStringLiteral("pdftotext"), {files.first(), QStringLiteral("-")})
                 .contains(QStringLiteral("LBL4711")));
 }
 

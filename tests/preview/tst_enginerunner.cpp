@@ -1,6 +1,7 @@
 // Printing through the report engine on a private CUPS server: labels end to end, printer lookup,
 // refused jobs, no printer, and Cancel.
 #include "common/CupsServer.h"
+#include "common/PdfTools.h"
 #include "common/RecordingMessageBoxes.h"
 #include "preview/PreviewPane.h"
 #include "preview/ProgressWindow.h"
@@ -24,47 +25,15 @@ using lbl::preview::ProgressWindow;
 using lbl::preview::ReportEngine;
 using lbl::report::test::makeSet;
 using lbl::test::CupsServer;
+using lbl::test::PdfFacts;
+using lbl::test::pdfInfo;
 using lbl::test::RecordingMessageBoxes;
+using lbl::test::runTool;
 
 namespace {
 
 constexpr qreal pointsPerMm = 72.0 / 25.4;
 const QSizeF labelMm(60, 30);
-
-QString tool(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0) {
-        return QString();
-    }
-    return QString::fromLocal8Bit(process.readAllStandardOutput());
-}
-
-struct PdfFacts
-{
-    int pages = 0;
-    QSizeF sizePt;
-};
-
-PdfFacts pdfInfo(const QString& path)
-{
-    PdfFacts facts;
-    const QString info = tool(QStringLiteral("pdfinfo"), {path});
-    static const QRegularExpression pages(QStringLiteral(R"(^Pages:\s+(\d+)$)"),
-                                          QRegularExpression::MultilineOption);
-    static const QRegularExpression size(QStringLiteral(R"(^Page size:\s+([\d.]+) x ([\d.]+) pts)"),
-                                         QRegularExpression::MultilineOption);
-    const QRegularExpressionMatch p = pages.match(info);
-    const QRegularExpressionMatch s = size.match(info);
-    if (p.hasMatch()) {
-        facts.pages = p.captured(1).toInt();
-    }
-    if (s.hasMatch()) {
-        facts.sizePt = QSizeF(s.captured(1).toDouble(), s.captured(2).toDouble());
-    }
-    return facts;
-}
 
 QString nameOf(int i)
 {
@@ -206,18 +175,19 @@ void TstEngineRunner::endToEnd()
     for (int i = 1; i <= 20; ++i) {
         const QString page = QString::number(i);
         const QString text =
-            tool(QStringLiteral("pdftotext"), {QStringLiteral("-f"), page, QStringLiteral("-l"), page,
-                                               files.first(), QStringLiteral("-")});
+            runTool(QStringLiteral("pdftotext"), {QStringLiteral("-f"), page, QStringLiteral("-l"), page,
+                                                  files.first(), QStringLiteral("-")});
         QVERIFY2(text.contains(nameOf(i)), qPrintable(page + QLatin1Char(':') + text));
         QVERIFY2(!text.contains(nameOf(i == 1 ? 2 : i - 1)), qPrintable(page + QLatin1Char(':') + text));
         if (!haveZbar) {
             continue;
         }
         const QString prefix = images.filePath(QStringLiteral("page") + page);
-        tool(QStringLiteral("pdftoppm"),
-             {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-f"), page, QStringLiteral("-l"),
-              page, QStringLiteral("-singlefile"), QStringLiteral("-png"), files.first(), prefix});
-        const QString decoded = tool(QStringLiteral("zbarimg"), {QStringLiteral("-q"), prefix + ".png"});
+        runTool(QStringLiteral("pdftoppm"),
+                {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-f"), page,
+                 QStringLiteral("-l"), page, QStringLiteral("-singlefile"), QStringLiteral("-png"),
+                 files.first(), prefix});
+        const QString decoded = runTool(QStringLiteral("zbarimg"), {QStringLiteral("-q"), prefix + ".png"});
         QCOMPARE(decoded.trimmed(), QStringLiteral("CODE-128:") + numberOf(i));
     }
 
@@ -294,7 +264,7 @@ void TstEngineRunner::printerLookup()
     const QStringList files = m_server.outputFiles(expected);
     QCOMPARE(files.size(), 1);
     QVERIFY(
-        tool(QStringLiteral("pdftotext"), {files.first(), QStringLiteral("-")}).contains(nameOf(1) + tag));
+        runTool(QStringLiteral("pdftotext"), {files.first(), QStringLiteral("-")}).contains(nameOf(1) + tag));
 }
 
 void TstEngineRunner::refused_data()
@@ -406,7 +376,7 @@ void TstEngineRunner::dataErrors()
     } else {
         QCOMPARE(after.size(), 1);
         QCOMPARE(pdfInfo(after.first()).pages, pages);
-        QVERIFY(tool(QStringLiteral("pdftotext"), {after.first(), QStringLiteral("-")})
+        QVERIFY(runTool(QStringLiteral("pdftotext"), {after.first(), QStringLiteral("-")})
                     .contains(QStringLiteral("FIXEDTEXT")));
     }
 }
