@@ -21,6 +21,11 @@ StoredSheet::StoredSheet(QString name, std::vector<StoredCell> cells,
     , m_cells(std::move(cells))
     , m_strings(std::move(strings))
 {
+    // A damaged record can place a cell past the last column any reference can name; such a cell
+    // could never be fetched, and it would make the used range unreadable.
+    m_cells.erase(std::remove_if(m_cells.begin(), m_cells.end(),
+                                 [](const StoredCell& c) { return qsizetype(c.column) >= MaxColumn; }),
+                  m_cells.end());
     const bool strictlyIncreasing =
         std::adjacent_find(m_cells.begin(), m_cells.end(),
                            [](const StoredCell& a, const StoredCell& b) { return a.key() >= b.key(); })

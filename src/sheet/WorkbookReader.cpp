@@ -620,7 +620,8 @@ void Reader::readSheet(const SheetEntry& entry, std::vector<StoredCell>& cells)
             const quint16 firstColumn = u16(p + 2);
             const qsizetype count = (r.length - 6) / 6;
             char cellHeader[6];
-            for (qsizetype k = 0; k < count; ++k) {
+            // A lying length must not wrap the column round onto cells stored earlier.
+            for (qsizetype k = 0; k < count && firstColumn + k <= 0xFFFF; ++k) {
                 const char* item = p + 4 + 6 * k;
                 qToLittleEndian<quint16>(row, cellHeader);
                 qToLittleEndian<quint16>(quint16(firstColumn + k), cellHeader + 2);

@@ -261,6 +261,14 @@ void TstBiffRecords::cells_data()
     QTest::newRow("records out of order")
         << record(0x0203, at(2, 1) + le64(9)) + record(0x0203, at(1, 3) + le64(8)) + anchor
         << QStringList{"number", "9"} << "$A$1:$D$3";
+    QTest::newRow("cell past the last column is dropped")
+        << anchor + record(0x0203, at(2, 1) + le64(3)) + record(0x0203, at(0, 23000) + le64(5))
+        << QStringList{"number", "3"} << "$A$1:$B$3";
+    QTest::newRow("mulrk running past the last column does not wrap")
+        << anchor + record(0x0203, at(2, 1) + le64(3))
+               + record(0x00BD, le16(2) + le16(0xFFFF) + le16(0) + le32((7u << 2) | 2) + le16(0)
+                                    + le32((8u << 2) | 2) + le16(0) + le32((9u << 2) | 2) + le16(0xFFFF))
+        << QStringList{"number", "3"} << "$A$1:$B$3";
     QTest::newRow("embedded chart is skipped")
         << anchor + record(0x0809, le16(0x0600) + le16(0x0020) + QByteArray(12, '\0'))
                + record(0x0203, at(9, 9) + le64(1)) + record(0x000A, {}) + record(0x0203, at(2, 1) + le64(4))
