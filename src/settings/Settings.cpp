@@ -69,9 +69,10 @@ std::optional<QByteArray> sectionName(const QByteArray& body)
     return trimmed.mid(1, close - 1).trimmed();
 }
 
+// SimpleIni folds the case of ASCII letters only; a wider folding would edit a key it never finds.
 bool sameName(const QByteArray& a, const QString& b)
 {
-    return QString::fromUtf8(a).compare(b, Qt::CaseInsensitive) == 0;
+    return a.toLower() == b.toUtf8().toLower();
 }
 
 bool isKeyLine(const QByteArray& body, const QString& key, qsizetype* equalsAt)
@@ -88,17 +89,6 @@ bool isKeyLine(const QByteArray& body, const QString& key, qsizetype* equalsAt)
     return true;
 }
 
-// A value that reading would change (surrounding blanks, an enclosing pair of quotes) is written in
-// quotes, so it reads back as written.
-QByteArray storedForm(const QString& value)
-{
-    const bool needsQuotes =
-        value != value.trimmed()
-        || (value.size() >= 2 && isQuote(value.front()) && value.back() == value.front());
-    const QByteArray utf8 = value.toUtf8();
-    return needsQuotes ? '"' + utf8 + '"' : utf8;
-}
-
 QList<QByteArray> splitLines(const QByteArray& data)
 {
     QList<QByteArray> lines;
@@ -110,6 +100,40 @@ QList<QByteArray> splitLines(const QByteArray& data)
         start = end;
     }
     return lines;
+}
+
+// The file as SimpleIni must see it to agree with edited() on every line: SimpleIni stops at a NUL
+// byte, ends a line at a lone CR, counts neither VT nor FF as a blank, and looks for a section's
+// closing bracket across line ends.
+QByteArray asEditedLines(const QByteArray& data)
+{
+    QByteArray out;
+    out.reserve(data.size() + 16);
+    for (const QByteArray& line : splitLines(data)) {
+        QByteArray body = lineBody(line);
+        body.replace('\0', QByteArrayView("\xEF\xBF\xBD"));
+        body.replace('\r', ' ');
+        body.replace('\v', ' ');
+        body.replace('\f', ' ');
+        const QByteArray trimmed = body.trimmed();
+        if (trimmed.startsWith('[') && !trimmed.contains(']')) {
+            out += ';';
+        }
+        out += body;
+        out += '\n';
+    }
+    return out;
+}
+
+// A value that reading would change (surrounding blanks, an enclosing pair of quotes) is written in
+// quotes, so it reads back as written.
+QByteArray storedForm(const QString& value)
+{
+    const bool needsQuotes =
+        value != value.trimmed()
+        || (value.size() >= 2 && isQuote(value.front()) && value.back() == value.front());
+    const QByteArray utf8 = value.toUtf8();
+    return needsQuotes ? '"' + utf8 + '"' : utf8;
 }
 
 QByteArray edited(const QByteArray& original, const QString& section, const QString& key,
@@ -190,7 +214,7 @@ QString readValue(const QString& filePath, const QString& section, const QString
     if (!file.open(QIODevice::ReadOnly)) {
         return defaultValue;
     }
-    const QByteArray data = file.readAll();
+    const QByteArray data = asEditedLines(file.readAll());
     file.close();
 
     CSimpleIniA ini(/*isUtf8=*/true, /*multiKey=*/false, /*multiLine=*/false);

@@ -41,6 +41,8 @@ private slots:
     void lineBreakRefused();
     void writeThenReadRoundTrip_data();
     void writeThenReadRoundTrip();
+    void writeIntoOddFileReadsBack_data();
+    void writeIntoOddFileReadsBack();
 };
 
 void TstSettings::read_data()
@@ -232,6 +234,33 @@ void TstSettings::writeThenReadRoundTrip()
     const QString path = dir.filePath("myini.ini");
     writeValue(path, "LAB", "LAB_BQTM03", value);
     QCOMPARE(readValue(path, "LAB", "LAB_BQTM03", "<default>"), value);
+}
+
+void TstSettings::writeIntoOddFileReadsBack_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("key");
+    QTest::newRow("NUL byte before the key")
+        << QByteArray("[LAB]\nLAB_BQTM\x01\x00=a\n[LAB]\nLAB_BQTM03=b\n", 38) << "LAB_BQTM03";
+    QTest::newRow("bracket line without its closing bracket")
+        << QByteArray("x=1\n[\n\n[lab]\nLAB_BQTM03=b\n") << "LAB_BQTM03";
+    QTest::newRow("lone carriage return inside a line")
+        << QByteArray("[LAB]\nx=1\r[Other]\nLAB_BQTM03=b\n") << "LAB_BQTM03";
+    QTest::newRow("vertical tab before a section")
+        << QByteArray("[Other]\n\v[LAB]\nLAB_BQTM03=b\n") << "LAB_BQTM03";
+    QTest::newRow("non-ASCII letter that folds to the key's")
+        << QByteArray("[LAB]\nLAB_PRINT\xC5\xBF=old\n") << "LAB_PRINTS";
+}
+
+void TstSettings::writeIntoOddFileReadsBack()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, key);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("myini.ini");
+    writeAll(path, before);
+    writeValue(path, "LAB", key, "new.lbt");
+    QCOMPARE(readValue(path, "LAB", key, "<default>"), "new.lbt");
 }
 
 QTEST_GUILESS_MAIN(TstSettings)
