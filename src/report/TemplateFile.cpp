@@ -20,6 +20,11 @@ const QString kRoot = QStringLiteral("label-template");
 constexpr qreal kMaxLengthMm = 10000;
 constexpr int kMaxColumns = 100;
 constexpr int kMaxCopies = 9999;
+// A label sheet needs far fewer; the caps keep a generated or damaged file from taking seconds and
+// gigabytes to load, prepare and paint.
+constexpr qsizetype kMaxPages = 1000;
+constexpr qsizetype kMaxBands = 1000;
+constexpr qsizetype kMaxObjects = 10000;
 
 struct EnumName
 {
@@ -255,6 +260,9 @@ public:
                 print.printerName = m_xml.attributes().value(QLatin1String("printer")).toString();
                 m_xml.skipCurrentElement();
             } else if (name == QLatin1String("page")) {
+                if (!withinCap(m_pageCount, kMaxPages, "pages")) {
+                    break;
+                }
                 report.pages.append(Page());
                 readPage(report.pages.last());
             } else {
@@ -268,6 +276,17 @@ private:
     void problem(const QString& reason)
     {
         m_errors.add(QStringLiteral("%1: line %2: %3").arg(m_source).arg(m_xml.lineNumber()).arg(reason));
+    }
+
+    // Counts one more element of a kind; past the cap, reading stops as at a syntax error and what
+    // was read is kept.
+    bool withinCap(qsizetype& count, qsizetype cap, const char* what)
+    {
+        if (++count > cap) {
+            m_xml.raiseError(QStringLiteral("more than %1 %2; the rest is not read").arg(cap).arg(what));
+            return false;
+        }
+        return true;
     }
 
     void xmlError()
@@ -405,6 +424,9 @@ private:
         page.columns.gapMm = sizeAttr(QStringLiteral("column-gap"), page.columns.gapMm);
         while (m_xml.readNextStartElement()) {
             if (m_xml.name() == QLatin1String("band")) {
+                if (!withinCap(m_bandCount, kMaxBands, "bands")) {
+                    return;
+                }
                 page.bands.append(Band());
                 readBand(page.bands.last());
             } else {
@@ -421,6 +443,9 @@ private:
         band.topMm = lengthAttr(QStringLiteral("top"), band.topMm);
         band.heightMm = sizeAttr(QStringLiteral("height"), band.heightMm);
         while (m_xml.readNextStartElement()) {
+            if (!withinCap(m_objectCount, kMaxObjects, "objects")) {
+                return;
+            }
             ReportObject object;
             object.name = attr(QStringLiteral("name"));
             const qreal left = lengthAttr(QStringLiteral("left"), 0);
@@ -547,6 +572,9 @@ private:
     QXmlStreamReader m_xml;
     ErrorList& m_errors;
     QString m_source;
+    qsizetype m_pageCount = 0;
+    qsizetype m_bandCount = 0;
+    qsizetype m_objectCount = 0;
 };
 
 } // namespace

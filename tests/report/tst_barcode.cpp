@@ -270,6 +270,8 @@ void TstBarcode::encode_data()
     QTest::newRow("code128 empty") << Symbology::Code128 << ""
                                    << "No input data"
                                    << "-";
+    QTest::newRow("code128 of 100000 digits") << Symbology::Code128 << QString(100000, u'7') << "too long"
+                                              << "-";
     QTest::newRow("code128 chinese") << Symbology::Code128 << "中"
                                      << "Invalid character"
                                      << "-";

@@ -206,6 +206,22 @@ void TstTemplateFile::damaged_data()
                                      << "d.lbt: line 5: unknown element <ellipse>" << 1 << 1;
     QTest::newRow("picture not base64") << head + "<picture name=\"P\">@@@</picture>" + tail
                                         << "<picture> \"P\": image data is not base64" << 1 << 1;
+    QTest::newRow("page of a billion millimetres")
+        << QByteArray(
+               "<label-template version=\"1\"><page width=\"1e9\" height=\"1000000000\"/></label-template>")
+        << "d.lbt: line 1: <page> attribute \"width\": out of range 1 to 10000: \"1e9\"" << 1 << -1;
+    QTest::newRow("a million objects") << head + text.repeated(1000000) + tail
+                                       << "more than 10000 objects; the rest is not read" << 1 << 10000;
+    QTest::newRow("more bands than a template may hold")
+        << head + QByteArray("</band><band>").repeated(1000) + tail
+        << "more than 1000 bands; the rest is not read" << 1 << 0;
+    QTest::newRow("more pages than a template may hold")
+        << QByteArray("<label-template version=\"1\">") + QByteArray("<page/>").repeated(1001)
+               + "</label-template>"
+        << "more than 1000 pages; the rest is not read" << 1000 << -1;
+    QTest::newRow("elements nested 100000 deep")
+        << head + QByteArray("<g>").repeated(100000) + QByteArray("</g>").repeated(100000) + text + tail
+        << "d.lbt: line 5: unknown element <g>" << 1 << 1;
     QTest::newRow("missing version") << QByteArray("<label-template><page/></label-template>")
                                      << "d.lbt: line 1: missing or bad format version \"\"" << 1 << -1;
     QTest::newRow("newer version") << QByteArray("<label-template version=\"2\"><page/></label-template>")
