@@ -629,15 +629,7 @@ bool Designer::save()
     if (m_report.fileName.trimmed().isEmpty()) {
         return saveAs();
     }
-    try {
-        m_report.saveToFile(m_report.fileName);
-    } catch (const report::TemplateError& e) {
-        m_boxes.showError(boxTitle(), QString::fromUtf8(e.what()));
-        return false;
-    }
-    m_doc->markSaved();
-    updateActions();
-    return true;
+    return saveTo(m_report.fileName);
 }
 
 bool Designer::saveAs()
@@ -656,6 +648,11 @@ bool Designer::saveAs()
         path += QLatin1Char('.') + kExtension;
     }
     m_lastFolder = QFileInfo(path).absolutePath();
+    return saveTo(path);
+}
+
+bool Designer::saveTo(const QString& path)
+{
     try {
         m_report.saveToFile(path);
     } catch (const report::TemplateError& e) {

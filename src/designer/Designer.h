@@ -75,6 +75,8 @@ public slots:
     void reject() override;
 
 private:
+    /// Writes the report to `path`; a refused write is shown and gives false.
+    bool saveTo(const QString& path);
     void buildUi();
     void buildActions();
     void loadState();
