@@ -79,6 +79,8 @@ private:
     lbl::data::ServerFactory m_serverFactory;
     ScriptedDesigner m_designer;
     void writeSettings(const QByteArray& text);
+    /// Copies a fixture into the program folder under `name`.
+    bool placeBesideProgram(const QString& fixture, const QString& name);
     std::unique_ptr<QTemporaryDir> m_dir;
     CupsServer m_server;
 };
@@ -330,7 +332,7 @@ void TstWindow::startupImport()
     QFETCH(QStringList, shown);
 
     if (!fixture.isEmpty()) {
-        QVERIFY(QFile::copy(QStringLiteral(LBL_TEST_DATA "/") + fixture, m_dir->filePath("LabList.xls")));
+        QVERIFY(placeBesideProgram(fixture, "LabList.xls"));
     }
     if (serverMissing) {
         m_serverFactory = []() -> std::unique_ptr<lbl::data::SpreadsheetServer> {
@@ -363,11 +365,8 @@ void TstWindow::startupImport()
 
 void TstWindow::slotPreviewWithoutWorkbook()
 {
-    QVERIFY(QFile::copy(QStringLiteral(LBL_TEST_DATA "/window_name_label.lbt"), m_dir->filePath("name.lbt")));
-    QFile ini(m_dir->filePath("myini.ini"));
-    QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write("[LAB]\nLAB_BQTM01=" + m_dir->filePath("name.lbt").toUtf8() + "\n");
-    ini.close();
+    QVERIFY(placeBesideProgram("window_name_label.lbt", "name.lbt"));
+    writeSettings("[LAB]\nLAB_BQTM01=" + m_dir->filePath("name.lbt").toUtf8() + "\n");
 
     const auto window = makeWindow();
     QCOMPARE(window->currentSlot(), window->slotButtons().at(0));
@@ -382,12 +381,9 @@ void TstWindow::printCommandPrintsEveryRecord()
 {
     startServer("Office");
     QVERIFY(m_server.addFileQueue("FileLabels"));
-    QVERIFY(QFile::copy(QStringLiteral(LBL_TEST_DATA "/window_name_label.lbt"), m_dir->filePath("name.lbt")));
-    QVERIFY(QFile::copy(QStringLiteral(LBL_TEST_DATA "/import_twenty.xls"), m_dir->filePath("LabList.xls")));
-    QFile ini(m_dir->filePath("myini.ini"));
-    QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write("[LAB]\nLAB_PRINT0=filelabels\nLAB_BQTM01=" + m_dir->filePath("name.lbt").toUtf8() + "\n");
-    ini.close();
+    QVERIFY(placeBesideProgram("window_name_label.lbt", "name.lbt"));
+    QVERIFY(placeBesideProgram("import_twenty.xls", "LabList.xls"));
+    writeSettings("[LAB]\nLAB_PRINT0=filelabels\nLAB_BQTM01=" + m_dir->filePath("name.lbt").toUtf8() + "\n");
 
     const auto window = makeWindow();
     QCOMPARE(window->cdsMain.recordCount(), 20);
@@ -400,6 +396,11 @@ void TstWindow::printCommandPrintsEveryRecord()
     QCOMPARE(printed.size(), 1);
     QCOMPARE(lbl::test::pdfInfo(printed[0]).pages, 20);
     QCOMPARE(window->rptPreview1->pageCount(), 20);
+}
+
+bool TstWindow::placeBesideProgram(const QString& fixture, const QString& name)
+{
+    return QFile::copy(QStringLiteral(LBL_TEST_DATA "/") + fixture, m_dir->filePath(name));
 }
 
 void TstWindow::writeSettings(const QByteArray& text)
@@ -431,10 +432,9 @@ void TstWindow::designRun()
     QFETCH(QString, designerDoes);
     QFETCH(QString, slotAfter);
 
-    QVERIFY(QFile::copy(QStringLiteral(LBL_TEST_DATA "/window_name_label.lbt"), m_dir->filePath("name.lbt")));
-    QVERIFY(
-        QFile::copy(QStringLiteral(LBL_TEST_DATA "/window_name_label.lbt"), m_dir->filePath("other.lbt")));
-    QVERIFY(QFile::copy(QStringLiteral(LBL_TEST_DATA "/import_twenty.xls"), m_dir->filePath("LabList.xls")));
+    QVERIFY(placeBesideProgram("window_name_label.lbt", "name.lbt"));
+    QVERIFY(placeBesideProgram("window_name_label.lbt", "other.lbt"));
+    QVERIFY(placeBesideProgram("import_twenty.xls", "LabList.xls"));
     const QByteArray settings =
         slotHasTemplate ? "[LAB]\nLAB_BQTM01=" + m_dir->filePath("name.lbt").toUtf8() + "\n" : QByteArray();
     if (slotHasTemplate) {
@@ -471,8 +471,8 @@ void TstWindow::unsavedDesignEditIsPrinted()
 {
     startServer("Office");
     QVERIFY(m_server.addFileQueue("FileLabels"));
-    QVERIFY(QFile::copy(QStringLiteral(LBL_TEST_DATA "/window_name_label.lbt"), m_dir->filePath("name.lbt")));
-    QVERIFY(QFile::copy(QStringLiteral(LBL_TEST_DATA "/import_twenty.xls"), m_dir->filePath("LabList.xls")));
+    QVERIFY(placeBesideProgram("window_name_label.lbt", "name.lbt"));
+    QVERIFY(placeBesideProgram("import_twenty.xls", "LabList.xls"));
     writeSettings("[LAB]\nLAB_PRINT0=FileLabels\nLAB_BQTM01=" + m_dir->filePath("name.lbt").toUtf8() + "\n");
     m_designer.action = [](lbl::preview::ReportEngine& engine) {
         auto& text = std::get<lbl::report::TextObject>(engine.report().pages[0].bands[0].objects[0].content);
